@@ -1,0 +1,90 @@
+// The compile context: everything one run knows. The run sequence owns one on
+// its stack and hands it to every step; there are no globals.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/curve_table.h"
+#include "model/line_table.h"
+#include "model/track_grid.h"
+#include "platform/platform.h"
+
+// Which part of the run recorded the code in the error slot. Only reports to
+// the user look at it; the compiler itself never does.
+enum class error_source : std::uint8_t {
+  none,
+  line_source,
+  train_source,
+  markers,  // signal-code marker placement
+};
+
+struct compile_context {
+  // Run values, set at start-up.
+  std::string scenario_name;
+  std::string train_name;
+  std::int32_t write_flag = 0;  // not 0: build the curve table, write profile
+
+  // The error slot: 0 = no error, otherwise the last code recorded, with its
+  // position in metres for the codes that have one.
+  std::int32_t error_code = 0;
+  std::int32_t error_position = 0;
+
+  // The field the reader took as a token most recently.
+  std::string current_token;
+
+  track_grid grid;
+  line_table table;
+  curve_table curves;
+
+  // The line table slot the next indicator-board text would take. The line
+  // reader counts it down from 80; the station rows stop below it.
+  std::int32_t board_slot = first_board_slot;
+
+  platform_files files;
+
+  // Where the last code arose (source line, or grid cell for marker codes) and,
+  // for a reading failure, what failed. Reports only.
+  error_source error_where = error_source::none;
+  std::int32_t error_line = 0;
+  std::int32_t error_cell = -1;
+  std::string error_detail;
+};
+
+// Records a code with its position.
+inline void record_error(compile_context& ctx, std::int32_t code,
+                         std::int32_t position) {
+  ctx.error_code = code;
+  ctx.error_position = position;
+}
+
+// Records a code that has no position: the position stays as it was.
+inline void record_error_code(compile_context& ctx, std::int32_t code) {
+  ctx.error_code = code;
+}
+
+// The names every file of a run is built from.
+inline std::string line_source_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_linea.txt";
+}
+inline std::string train_source_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_" + ctx.train_name + "-.txt";
+}
+inline std::string notes_file_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_" + ctx.train_name + "_note.txt";
+}
+inline std::string slowdown_form_file_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_" + ctx.train_name + "_rallentamenti.txt";
+}
+inline std::string train_card_file_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_" + ctx.train_name + "_scheda_treno.txt";
+}
+inline std::string line_profile_file_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_linea.dat";
+}
+inline std::string line_table_file_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_" + ctx.train_name + ".sim";
+}
+inline std::string track_file_name(const compile_context& ctx) {
+  return ctx.scenario_name + "_" + ctx.train_name + ".dat";
+}

@@ -1,0 +1,60 @@
+// Everything the program needs from the operating system, behind a few free
+// functions. Only the files in this folder include OS headers; the rest of the
+// code reaches files, the wait window and the message box through here.
+//
+// Every file function takes the `platform_files` record: the directory the run
+// works in and plain-data fault hooks that tests use to make one operation fail.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/step_result.h"
+
+struct platform_files {
+  std::string directory;  // where every file of the run lives
+
+  // Test hooks. A file operation on the named file (a bare file name) fails as
+  // if the OS had refused it. Empty in production.
+  std::string fail_create;  // replace_file: fails after part of the bytes
+  std::string fail_read;    // read_file
+  std::string fail_remove;  // remove_file
+  bool keep_sources = false;  // never remove source files (authors' tool)
+
+  // No window and no message box: messages are collected here instead.
+  bool headless = false;
+  std::vector<std::string> messages;
+};
+
+// The directory of the running executable as the OS reports it; empty when the
+// OS cannot tell.
+std::string executable_directory();
+
+// The full path of a bare file name in `dir`, joined with the platform's one
+// separator.
+std::string join_path(std::string_view dir, std::string_view name);
+
+bool file_exists(const platform_files& files, std::string_view name);
+
+// Reads the whole file into `out`.
+step_result read_file(const platform_files& files, std::string_view name,
+                      std::string& out);
+
+// Replaces the file with exactly `bytes`. The bytes go to a temporary file in
+// the same directory, which is then renamed over the old one, so a failure at
+// any point leaves the earlier file as it was.
+step_result replace_file(const platform_files& files, std::string_view name,
+                         const std::vector<std::uint8_t>& bytes);
+
+// Removes the file; a file that does not exist is not an error.
+step_result remove_file(const platform_files& files, std::string_view name);
+
+// The wait window: shown and painted once before the work starts, closed when
+// the run ends. It processes no events in between.
+void show_wait_window(platform_files& files);
+void close_wait_window(platform_files& files);
+
+// A modal message with one OK button; returns when the user has closed it.
+void show_message(platform_files& files, const std::string& text);

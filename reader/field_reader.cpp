@@ -1,0 +1,188 @@
+#include "reader/field_reader.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void skip_blanks(source_cursor& cur) {
+  while (!at_end(cur) && is_blank(cur.text[cur.pos])) ++cur.pos;
+}
+
+// Consumes one line end: CR LF, a lone LF or a lone CR.
+void consume_line_end(source_cursor& cur) {
+  if (cur.text[cur.pos] == '\r' && cur.pos + 1 < cur.text.size() &&
+      cur.text[cur.pos + 1] == '\n')
+    ++cur.pos;
+  ++cur.pos;
+  ++cur.line;
+  cur.line_start = cur.pos;
+}
+
+// Consumes one comma or one line end, if it is the next character.
+void consume_delimiter(source_cursor& cur) {
+  if (at_end(cur)) return;
+  if (cur.text[cur.pos] == ',')
+    ++cur.pos;
+  else if (is_line_end(cur.text[cur.pos]))
+    consume_line_end(cur);
+}
+
+void mark_field_start(source_cursor& cur) {
+  cur.field_line = cur.line;
+  cur.field_column = static_cast<std::int32_t>(cur.pos - cur.line_start) + 1;
+}
+
+// Reads sign and digits into a 64-bit value, which is wide enough to tell any
+// field of up to 18 digits from an out-of-range one; longer digit runs are
+// marked as too large.
+bool parse_number(std::string_view s, std::int64_t& value, number_form& form) {
+  value = 0;
+  if (s.empty()) {
+    form = number_form::empty;
+    return true;
+  }
+  std::size_t i = 0;
+  bool negative = false;
+  if (s[i] == '+' || s[i] == '-') {
+    negative = s[i] == '-';
+    ++i;
+  }
+  std::size_t first_digit = i;
+  bool too_large = false;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+    if (value > std::int64_t{100000000000000000}) too_large = true;
+    if (!too_large) value = value * 10 + (s[i] - '0');
+    ++i;
+  }
+  if (i == first_digit) {
+    value = 0;
+    form = number_form::not_number;
+    return true;
+  }
+  form = i == s.size() ? number_form::number : number_form::cut;
+  if (negative) value = -value;
+  return !too_large;
+}
+
+template <typename T>
+bool read_number_as(source_cursor& cur, T& out) {
+  if (at_end(cur)) return false;
+  skip_blanks(cur);
+  mark_field_start(cur);
+  std::size_t start = cur.pos;
+  while (!at_end(cur) && !is_blank(cur.text[cur.pos]) &&
+         cur.text[cur.pos] != ',' && !is_line_end(cur.text[cur.pos]))
+    ++cur.pos;
+  std::string_view digits = cur.text.substr(start, cur.pos - start);
+  skip_blanks(cur);
+  consume_delimiter(cur);
+
+  std::int64_t value = 0;
+  if (!parse_number(digits, value, cur.last_number)) return false;
+  if (value < std::numeric_limits<T>::min() ||
+      value > std::numeric_limits<T>::max())
+    return false;
+  out = static_cast<T>(value);
+  return true;
+}
+
+template <typename T>
+bool nearest_as(double value, T& out) {
+  // nearbyint rounds in the default mode: to nearest, ties to even.
+  double r = std::nearbyint(value);
+  if (!(r >= static_cast<double>(std::numeric_limits<T>::min()) &&
+        r <= static_cast<double>(std::numeric_limits<T>::max())))
+    return false;
+  out = static_cast<T>(r);
+  return true;
+}
+
+}  // namespace
+
+bool read_text_field(source_cursor& cur, std::string& out) {
+  if (at_end(cur)) return false;
+  skip_blanks(cur);
+  mark_field_start(cur);
+  out.clear();
+  if (!at_end(cur) && cur.text[cur.pos] == '"') {
+    ++cur.pos;
+    while (!at_end(cur) && cur.text[cur.pos] != '"') {
+      if (is_line_end(cur.text[cur.pos])) {
+        // A quoted field may hold a line end; keep it as written.
+        std::size_t before = cur.pos;
+        consume_line_end(cur);
+        out.append(cur.text.substr(before, cur.pos - before));
+      } else {
+        out += cur.text[cur.pos++];
+      }
+    }
+    if (!at_end(cur)) ++cur.pos;  // the closing quote
+    // Whatever follows the closing quote up to the delimiter is dropped.
+    while (!at_end(cur) && cur.text[cur.pos] != ',' &&
+           !is_line_end(cur.text[cur.pos]))
+      ++cur.pos;
+    consume_delimiter(cur);
+    return true;
+  }
+  std::size_t start = cur.pos;
+  while (!at_end(cur) && cur.text[cur.pos] != ',' &&
+         !is_line_end(cur.text[cur.pos]))
+    ++cur.pos;
+  std::size_t end = cur.pos;
+  while (end > start && is_blank(cur.text[end - 1])) --end;
+  out.assign(cur.text.substr(start, end - start));
+  consume_delimiter(cur);
+  return true;
+}
+
+bool read_number_field(source_cursor& cur, std::int32_t& out) {
+  return read_number_as(cur, out);
+}
+bool read_number_field(source_cursor& cur, std::int16_t& out) {
+  return read_number_as(cur, out);
+}
+bool read_number_field(source_cursor& cur, std::uint8_t& out) {
+  return read_number_as(cur, out);
+}
+
+bool contains_keyword(std::string_view token, std::string_view keyword) {
+  if (keyword.empty()) return true;
+  if (keyword.size() > token.size()) return false;
+  for (std::size_t i = 0; i + keyword.size() <= token.size(); ++i) {
+    std::size_t j = 0;
+    while (j < keyword.size() && lower(token[i + j]) == lower(keyword[j])) ++j;
+    if (j == keyword.size()) return true;
+  }
+  return false;
+}
+
+bool contains_exact(std::string_view token, std::string_view keyword) {
+  return token.find(keyword) != std::string_view::npos;
+}
+
+skip_outcome skip_comments(source_cursor& cur, std::string& token, int limit,
+                           bool end_test) {
+  for (int skipped = 0; skipped < limit && is_comment(token); ++skipped) {
+    if (!read_text_field(cur, token)) return skip_outcome::failure;
+    if (end_test && at_end(cur)) return skip_outcome::end_reached;
+  }
+  return skip_outcome::token_ready;
+}
+
+bool nearest_i32(double value, std::int32_t& out) {
+  return nearest_as(value, out);
+}
+bool nearest_i16(double value, std::int16_t& out) {
+  return nearest_as(value, out);
+}
+bool nearest_u8(double value, std::uint8_t& out) {
+  return nearest_as(value, out);
+}

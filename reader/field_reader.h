@@ -1,0 +1,103 @@
+// Taking a source text apart into fields.
+//
+// A source is read as one stream of fields separated by commas and line ends
+// (CR LF, LF or a lone CR), so a row's fields may continue on the next line.
+// A text field runs to the next comma or line end (or between double quotes);
+// a numeric field also ends at a blank, so "18    43    30" is three numbers.
+// The cursor remembers where each field began, so faults can be reported by
+// source line and column.
+//
+// Every read returns false on a reading failure: a field asked for after the
+// end of the text, or a number that does not fit its target. The caller then
+// takes the common failure path (code 25).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// How the last numeric field read looked; only reports to authors use it.
+enum class number_form : std::uint8_t {
+  number,      // sign and digits only
+  empty,       // nothing at all: reads as 0
+  not_number,  // no leading digits: reads as 0
+  cut,         // digits followed by other characters: the digits count
+};
+
+struct source_cursor {
+  std::string_view text;
+  std::size_t pos = 0;
+  std::int32_t line = 1;        // line of the next character, from 1
+  std::size_t line_start = 0;   // offset of the first character of `line`
+  std::int32_t field_line = 0;  // where the last field read began
+  std::int32_t field_column = 0;
+  number_form last_number = number_form::number;
+};
+
+inline source_cursor make_cursor(std::string_view text) {
+  source_cursor cur;
+  cur.text = text;
+  return cur;
+}
+
+// True when every character of the text has been consumed.
+inline bool at_end(const source_cursor& cur) {
+  return cur.pos >= cur.text.size();
+}
+
+// Reads one text field. Blanks before the field are skipped; blanks at the end
+// of an unquoted field are dropped.
+bool read_text_field(source_cursor& cur, std::string& out);
+
+// Reads one numeric field into a target of the given width. Empty fields and
+// fields without leading digits read as 0.
+bool read_number_field(source_cursor& cur, std::int32_t& out);
+bool read_number_field(source_cursor& cur, std::int16_t& out);
+bool read_number_field(source_cursor& cur, std::uint8_t& out);
+
+// Reads one field per target, in order, each stored at once; stops at the
+// first failure.
+inline bool read_fields(source_cursor&) { return true; }
+template <typename T, typename... Rest>
+bool read_fields(source_cursor& cur, T& first, Rest&... rest) {
+  return read_number_field(cur, first) && read_fields(cur, rest...);
+}
+
+// The keyword test: `keyword` occurs in `token`, letter case ignored.
+bool contains_keyword(std::string_view token, std::string_view keyword);
+// The same test with exact letter case.
+bool contains_exact(std::string_view token, std::string_view keyword);
+// A comment field: any token that holds a "-".
+inline bool is_comment(std::string_view token) {
+  return token.find('-') != std::string_view::npos;
+}
+// A section marker holds both "[" and "]".
+inline bool is_section_marker(std::string_view token) {
+  return token.find('[') != std::string_view::npos &&
+         token.find(']') != std::string_view::npos;
+}
+
+// Skips comment tokens in a row loop: while `token` is a comment and fewer
+// than `limit` have been skipped, the next field replaces it. With `end_test`,
+// a skip that reaches the end of the text ends the loop (returns
+// skip_outcome::end_reached); without it, a skip that finds no field left is a
+// reading failure.
+enum class skip_outcome { token_ready, end_reached, failure };
+skip_outcome skip_comments(source_cursor& cur, std::string& token, int limit,
+                           bool end_test);
+
+// Real values are taken to the nearest integer with an exact half going to the
+// even neighbour (2.5 gives 2, 3.5 gives 4). Each returns false when the result
+// does not fit its width.
+bool nearest_i32(double value, std::int32_t& out);
+bool nearest_i16(double value, std::int16_t& out);
+bool nearest_u8(double value, std::uint8_t& out);
+
+// The position check: a row at position p is accepted when the grid, whose last
+// index is n, reaches (p + margin) / 50, compared in real arithmetic.
+inline bool position_fits(std::int32_t last_index, std::int32_t p,
+                          std::int32_t margin) {
+  return static_cast<double>(last_index) >=
+         (static_cast<double>(p) + static_cast<double>(margin)) / 50.0;
+}
