@@ -23,8 +23,9 @@ constexpr std::array<error_entry, 36> catalogue = {{
     {7, true, "the cell of a code-marker row is not free"},
     {8, true, "a station position is not a multiple of 50"},
     {9, true, "a station length is not a multiple of 100"},
-    {10, false, "too many stations: the next station slot reaches the texts of "
-                "the indicator boards"},
+    {10, false,
+     "too many stations: the next station slot reaches the texts of "
+     "the indicator boards"},
     {11, true,
      "no free cell for a signal-code marker before a signal ahead of a "
      "slowdown warning board"},
@@ -35,12 +36,12 @@ constexpr std::array<error_entry, 36> catalogue = {{
      "no free cell for a signal-code marker inside or after a slowdown"},
     {15, true, "a row's position lies beyond the end of the track grid"},
     {16, true, "a signal falls on a cell that is not free"},
-    {17, true, "the warning board of a slowdown falls on a cell that is not "
-               "free"},
+    {17, true,
+     "the warning board of a slowdown falls on a cell that is not "
+     "free"},
     {18, true, "the start of a slowdown falls on a cell that is not free"},
     {19, true, "the end of a slowdown falls on a cell that is not free"},
-    {20, true,
-     "one of the four pre-warning cells of a slowdown is not free"},
+    {20, true, "one of the four pre-warning cells of a slowdown is not free"},
     {21, true, "a speed indicator board falls on a cell that is not free"},
     {22, true,
      "a station begins less than 350 m after the end of the station before "

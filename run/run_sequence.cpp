@@ -17,8 +17,8 @@ void errore(compile_context& ctx, const std::string& a) {
 
 step_result write_documents(compile_context& ctx) {
   using writer = step_result (*)(compile_context&);
-  for (writer write : {dati_linea, dati_treno, dati_note, dati_rallentamenti,
-                       dati_scheda}) {
+  for (writer write :
+       {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
     step_result r = write(ctx);
     if (!r.ok()) return r;
   }
@@ -43,6 +43,26 @@ step_result memorizza_percorso(compile_context& ctx, std::int32_t j) {
   return write_binary_files(ctx);
 }
 
+void report_outcome(compile_context& ctx, const step_result& result) {
+  const std::string program = "genera_scenario: ";
+  switch (result.code) {
+    case step_code::ok:
+      if (ctx.error_code != 0)
+        show_message(ctx.files, program + describe_error_slot(ctx));
+      break;
+    case step_code::header_check:
+      errore(ctx, result.detail);
+      break;
+    case step_code::no_grid:
+      show_message(ctx.files,
+                   program + describe_error_slot(ctx) + "; " + result.detail);
+      break;
+    case step_code::file_fault:
+      show_message(ctx.files, program + result.detail);
+      break;
+  }
+}
+
 step_result run_program(compile_context& ctx) {
   ctx.scenario_name = embedded_scenario_name;
   ctx.train_name = embedded_train_name;
@@ -50,21 +70,7 @@ step_result run_program(compile_context& ctx) {
   step_result r = write_documents(ctx);
   if (r.ok()) r = memorizza_percorso(ctx, 1);
   close_wait_window(ctx.files);
-
-  switch (r.code) {
-    case step_code::ok:
-      if (ctx.error_code != 0) show_message(ctx.files, describe_error_slot(ctx));
-      break;
-    case step_code::header_check:
-      errore(ctx, r.detail);
-      break;
-    case step_code::no_grid:
-      show_message(ctx.files, describe_error_slot(ctx) + "; " + r.detail);
-      break;
-    case step_code::file_fault:
-      show_message(ctx.files, r.detail);
-      break;
-  }
+  report_outcome(ctx, r);
   return r;
 }
 

@@ -21,6 +21,12 @@ step_result memorizza_percorso(compile_context& ctx, std::int32_t j);
 // what stopped it (ok when it ran to the end).
 step_result run_program(compile_context& ctx);
 
+// Tells the user what stopped the run, or which code the error slot holds
+// after a run that wrote its files: the message box of a header check
+// (" Errore n. 1250"), otherwise one line naming the code, its meaning and its
+// position, or the file fault. A clean run shows nothing.
+void report_outcome(compile_context& ctx, const step_result& result);
+
 // The process exit status: 0 for a clean run, 1 when the run wrote its files
 // but the error slot holds a code, 2 when the run stopped early.
 int exit_status(const compile_context& ctx, const step_result& result);

@@ -144,3 +144,50 @@ TEST(memorizza_percorso, clears_the_error_slot_and_the_line_table) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(report_outcome, tells_the_user_what_the_run_ended_with) {
+  struct {
+    step_code stop;
+    std::string detail;
+    std::int32_t code;
+    std::int32_t position;
+    std::string expected;  // the one message shown; empty: none
+    int status;
+  } cases[] = {
+      {step_code::ok, "", 0, 0, "", 0},
+      {step_code::ok, "", 6, 6150,
+       "genera_scenario: error 6: an indicator board with text falls on a "
+       "cell that is not free (at 6150 m)",
+       1},
+      {step_code::ok, "", 24, 777,
+       "genera_scenario: error 24: a station's marker would lie in cell 1 or "
+       "below",
+       1},
+      {step_code::header_check, "1250", 0, 0, " Errore n. 1250", 2},
+      {step_code::header_check, "1251", 16, 5, " Errore n. 1251", 2},
+      {step_code::no_grid, "no output written", 102, 0,
+       "genera_scenario: error 102: the line source holds no [generale] "
+       "section; no output written",
+       2},
+      {step_code::file_fault, "cannot write /x/y.dat: No space", 0, 0,
+       "genera_scenario: cannot write /x/y.dat: No space", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    compile_context ctx = make_test_context("/nonexistent");
+    ctx.error_code = c.code;
+    ctx.error_position = c.position;
+    step_result r{c.stop, c.detail};
+    report_outcome(ctx, r);
+    if (c.expected.empty()) {
+      EXPECT_TRUE(ctx.files.messages.empty());
+    } else {
+      EXPECT_EQ(ctx.files.messages, std::vector<std::string>{c.expected});
+    }
+    EXPECT_EQ(exit_status(ctx, r), c.status);
+  }
+}
+
+}  // namespace
