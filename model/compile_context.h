@@ -2,6 +2,7 @@
 // its stack and hands it to every step; there are no globals.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -49,6 +50,11 @@ struct compile_context {
   std::int32_t error_line = 0;
   std::int32_t error_cell = -1;
   std::string error_detail;
+
+  // The source line of the row each kilometre reference in slots 81, 82 and
+  // 83 was read from (0: none), moved with it when the references are
+  // ordered, so a fault found in them later can name its row.
+  std::array<std::int32_t, 3> reference_lines{};
 };
 
 // Records a code with its position.

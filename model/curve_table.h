@@ -60,8 +60,7 @@ inline double curve_value(const curve_table& table, std::int64_t m, int c) {
   if (i < 0) return 0.0;
   return table.values[static_cast<std::size_t>(i)];
 }
-inline curve_tag curve_tag_at(const curve_table& table, std::int64_t m,
-                              int c) {
+inline curve_tag curve_tag_at(const curve_table& table, std::int64_t m, int c) {
   std::int64_t i = curve_index(table, m, c);
   if (i < 0) return curve_tag::empty;
   return table.tags[static_cast<std::size_t>(i)];

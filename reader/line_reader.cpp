@@ -1,0 +1,397 @@
+// The line source: its general section sizes the track grid and the plan, and
+// the rows after it fill both (line_rows.cpp). The source is read once from
+// start to end and removed; the gradient and plan tails complete the model.
+#include <cstddef>
+#include <string>
+
+#include "reader/line_rows.h"
+#include "reader/source_reading.h"
+
+namespace {
+
+constexpr std::int32_t longest_line_m = 1000000;
+// The grid and the plan reach this far beyond the end of the line.
+constexpr std::int32_t run_out_m = 7000;
+
+// The general rows, each recognised by two words that must both occur in the
+// token. Only the length row ignores letter case.
+enum class general_row {
+  length,
+  reference_three,
+  reference_two,
+  reference_one,
+  background_one,
+  background_two,
+  background_three,
+  signal_repetition,
+};
+
+struct general_keyword {
+  const char* first;
+  const char* second;
+  bool exact_case;
+  general_row row;
+};
+
+constexpr general_keyword general_rows[] = {
+    {"lunghezza", "percorso", false, general_row::length},
+    {"tre", "progressiva", true, general_row::reference_three},
+    {"due", "progressiva", true, general_row::reference_two},
+    {"uno", "progressiva", true, general_row::reference_one},
+    {"sfondo", "uno", true, general_row::background_one},
+    {"sfondo", "due", true, general_row::background_two},
+    {"sfondo", "tre", true, general_row::background_three},
+    {"segnali", "ripetizione", true, general_row::signal_repetition},
+};
+
+// The rows after the general section; letter case is ignored. An entry with
+// a second word needs both.
+enum class line_row { gradient, curve, mountain, speed_board, text_board };
+
+struct line_keyword {
+  const char* first;
+  const char* second;
+  line_row row;
+};
+
+constexpr line_keyword line_rows[] = {
+    {"pendenza", nullptr, line_row::gradient},
+    {"curva", nullptr, line_row::curve},
+    {"montagna", nullptr, line_row::mountain},
+    {"indicatori_v", nullptr, line_row::speed_board},
+    {"cartello", "indicat", line_row::text_board},
+};
+
+line_record& fixed_slot(compile_context& ctx, int n) {
+  return ctx.table.slots[static_cast<std::size_t>(n)];
+}
+
+// The grid and, when outputs are written, the plan, sized by the line length.
+row_outcome size_tables(compile_context& ctx, line_reading& r,
+                        std::int32_t length_m) {
+  if (length_m > longest_line_m) {
+    record_error_code(ctx, 1);
+    return line_coded_error(ctx, r);
+  }
+  std::int32_t e = length_m + run_out_m;
+  std::int32_t n = 0;
+  (void)nearest_i32(static_cast<double>(e) / 50.0, n);  // always fits
+  // A length so negative that the grid (or the plan) would have no metres
+  // cannot size them.
+  if (n < 0 || (ctx.write_flag != 0 && e < 0))
+    return line_reading_failure(ctx, r, "line length: the line has no extent");
+  allocate_grid(ctx.grid, n);
+  if (ctx.write_flag != 0) allocate_curve_table(ctx.curves, e);
+  return row_outcome::next_row;
+}
+
+row_outcome read_signal_repetition(compile_context& ctx, line_reading& r) {
+  line_record& slot = fixed_slot(ctx, slot_train_header);
+  if (!read_fields(r.cur, slot.from_m, slot.to_m))
+    return line_reading_failure(
+        ctx, r, "signal repetition: a number is missing or out of range");
+  if (slot.from_m % 50 != 0) {
+    record_error_code(ctx, 3);
+    return line_coded_error(ctx, r);
+  }
+  if (slot.to_m % 50 != 0) {
+    record_error_code(ctx, 4);
+    return line_coded_error(ctx, r);
+  }
+  // The number of codes is named in the row's own keyword field.
+  if (contains_exact(ctx.current_token, "4")) {
+    slot.at_m = 4;
+  } else if (contains_exact(ctx.current_token, "9")) {
+    slot.at_m = 9;
+  } else {
+    record_error_code(ctx, 5);
+    return line_coded_error(ctx, r);
+  }
+  if (slot.to_m == 0) slot.at_m = 0;
+  return row_outcome::next_row;
+}
+
+row_outcome read_general_row(compile_context& ctx, line_reading& r,
+                             general_row row) {
+  bool ok = true;
+  switch (row) {
+    case general_row::length: {
+      line_record& slot = fixed_slot(ctx, slot_train_line_data);
+      ok = read_number_field(r.cur, slot.to_m);
+      if (ok) return size_tables(ctx, r, slot.to_m);
+      break;
+    }
+    case general_row::reference_three:
+    case general_row::reference_two:
+    case general_row::reference_one: {
+      int n = row == general_row::reference_three ? slot_reference_three
+              : row == general_row::reference_two ? slot_reference_two
+                                                  : slot_reference_one;
+      line_record& slot = fixed_slot(ctx, n);
+      ctx.reference_lines[static_cast<std::size_t>(n - slot_reference_three)] =
+          r.cur.field_line;  // the row's keyword field, read last
+      ok = read_fields(r.cur, slot.from_m, slot.to_m, slot.at_m);
+      break;
+    }
+    case general_row::background_one:
+      ok = read_number_field(r.cur,
+                             fixed_slot(ctx, slot_scenario_header).from_m);
+      break;
+    case general_row::background_two:
+      ok = read_number_field(r.cur, fixed_slot(ctx, slot_scenario_header).at_m);
+      break;
+    case general_row::background_three:
+      ok = read_number_field(r.cur, fixed_slot(ctx, slot_scenario_header).to_m);
+      break;
+    case general_row::signal_repetition:
+      return read_signal_repetition(ctx, r);
+  }
+  if (!ok)
+    return line_reading_failure(
+        ctx, r, "general row: a number is missing or out of range");
+  return row_outcome::next_row;
+}
+
+bool has_general_keywords(const std::string& token,
+                          const general_keyword& entry) {
+  if (entry.exact_case)
+    return contains_exact(token, entry.first) &&
+           contains_exact(token, entry.second);
+  return contains_keyword(token, entry.first) &&
+         contains_keyword(token, entry.second);
+}
+
+// The general section ends at the first section marker that is not itself
+// written as a comment.
+bool ends_general_section(const std::string& token) {
+  std::size_t first = token.find_first_not_of(" \t");
+  return is_section_marker(token) && first != std::string::npos &&
+         token[first] != '-';
+}
+
+// Reads tokens up to "[generale]". A file whose last field is the only
+// "[generale]" has no general section either.
+row_outcome find_general_section(compile_context& ctx, line_reading& r) {
+  for (;;) {
+    if (!read_text_field(r.cur, ctx.current_token))
+      return line_reading_failure(ctx, r, "the line source is empty");
+    if (at_end(r.cur)) {
+      record_error_code(ctx, 102);
+      return line_coded_error(ctx, r);
+    }
+    if (contains_keyword(ctx.current_token, "[generale]"))
+      return row_outcome::next_row;
+  }
+}
+
+row_outcome read_general_section(compile_context& ctx, line_reading& r) {
+  while (!at_end(r.cur)) {
+    (void)read_text_field(r.cur, ctx.current_token);  // not at the end
+    if (at_end(r.cur)) break;
+    // Up to ten comments in a row; a comment that is the last field leaves
+    // nothing to read in its place.
+    if (skip_comments(r.cur, ctx.current_token, 10, false) ==
+        skip_outcome::failure)
+      return line_reading_failure(
+          ctx, r, "general section: a comment is the last field");
+    for (const general_keyword& entry : general_rows) {
+      if (!has_general_keywords(ctx.current_token, entry)) continue;
+      row_outcome outcome = read_general_row(ctx, r, entry.row);
+      if (outcome != row_outcome::next_row) return outcome;
+    }
+    if (ends_general_section(ctx.current_token)) break;
+  }
+  // Everything after the general section needs the grid; without the length
+  // row there is none, and the reading cannot go on.
+  if (!ctx.grid.allocated())
+    return line_reading_failure(ctx, r, "general section: no line length row");
+  return row_outcome::next_row;
+}
+
+bool has_line_keywords(const compile_context& ctx, const line_keyword& entry) {
+  // Without outputs there is no plan, and curve rows pass unrecognised.
+  if (entry.row == line_row::curve && ctx.write_flag == 0) return false;
+  return contains_keyword(ctx.current_token, entry.first) &&
+         (entry.second == nullptr ||
+          contains_keyword(ctx.current_token, entry.second));
+}
+
+row_outcome read_line_row(compile_context& ctx, line_reading& r, line_row row) {
+  switch (row) {
+    case line_row::gradient:
+      return read_gradient_row(ctx, r);
+    case line_row::curve:
+      return read_curve_row(ctx, r);
+    case line_row::mountain:
+      return read_mountain_row(ctx, r);
+    case line_row::speed_board:
+      return read_speed_board_row(ctx, r);
+    case line_row::text_board:
+      return read_text_board_row(ctx, r);
+  }
+  return row_outcome::next_row;
+}
+
+// The rows after the general section, wherever they stand. The last field of
+// the file is never examined.
+row_outcome read_rows(compile_context& ctx, line_reading& r) {
+  while (!at_end(r.cur)) {
+    (void)read_text_field(r.cur, ctx.current_token);  // not at the end
+    if (at_end(r.cur)) break;
+    switch (skip_comments(r.cur, ctx.current_token, 2, true)) {
+      case skip_outcome::token_ready:
+        break;
+      case skip_outcome::end_reached:
+        return row_outcome::next_row;
+      case skip_outcome::failure:
+        return line_reading_failure(ctx, r,
+                                    "rows: a comment is the last field");
+    }
+    // Each entry is tested on its own, so a token with two keywords is read
+    // as both rows, in table order.
+    for (const line_keyword& entry : line_rows) {
+      if (!has_line_keywords(ctx, entry)) continue;
+      row_outcome outcome = read_line_row(ctx, r, entry.row);
+      if (outcome != row_outcome::next_row) return outcome;
+    }
+  }
+  return row_outcome::next_row;
+}
+
+}  // namespace
+
+void progressive_ordina(compile_context& ctx) {
+  struct reference {
+    std::int32_t f, t, a;
+    std::int32_t line;  // where the row stood, for reports
+  };
+  auto take = [&ctx](int n) {
+    const line_record& s = fixed_slot(ctx, n);
+    return reference{s.from_m, s.to_m, s.at_m,
+                     ctx.reference_lines[static_cast<std::size_t>(
+                         n - slot_reference_three)]};
+  };
+  // Listed in the order ties are broken: the "uno" row first, then "due",
+  // then "tre".
+  reference c = take(slot_reference_one);
+  reference b = take(slot_reference_two);
+  reference a = take(slot_reference_three);
+  reference order[3] = {a, b, c};
+  bool all_zero = false;
+
+  // The sum of the first numbers is a 32-bit sum; only its low bits count.
+  std::uint32_t sum = static_cast<std::uint32_t>(a.f) +
+                      static_cast<std::uint32_t>(b.f) +
+                      static_cast<std::uint32_t>(c.f);
+  if (sum != 0) {
+    reference by_f[3] = {c, b, a};
+    // A stable sort by first number, greatest first, keeps uno/due/tre order
+    // among equal ones.
+    for (int i = 1; i < 3; ++i)
+      for (int j = i; j > 0 && by_f[j].f > by_f[j - 1].f; --j) {
+        reference swap = by_f[j];
+        by_f[j] = by_f[j - 1];
+        by_f[j - 1] = swap;
+      }
+    // The greatest first number must be one reference's alone.
+    all_zero = by_f[0].f == by_f[1].f;
+    order[0] = by_f[0];
+    order[1] = by_f[1];
+    order[2] = by_f[2];
+  } else if (c.t > 0) {
+    order[0] = c;
+    order[1] = b;
+    order[2] = a;
+  } else if (b.t > 0) {
+    order[0] = b;
+    order[1] = a;
+    order[2] = c;
+  } else if (a.t > 0) {
+    // Already in their places.
+  } else {
+    all_zero = true;
+  }
+
+  const int slots[3] = {slot_reference_three, slot_reference_two,
+                        slot_reference_one};
+  for (int i = 0; i < 3; ++i) {
+    line_record& s = fixed_slot(ctx, slots[i]);
+    reference ref = all_zero ? reference{0, 0, 0, 0} : order[i];
+    s.from_m = ref.f;
+    s.to_m = ref.t;
+    s.at_m = ref.a;
+    ctx.reference_lines[static_cast<std::size_t>(
+        slots[i] - slot_reference_three)] = ref.line;
+    // A reference marked 1 in its third number is moved on by 100 m, the
+    // sum keeping its low 32 bits.
+    if (s.at_m == 1)
+      s.to_m =
+          static_cast<std::int32_t>(static_cast<std::uint32_t>(s.to_m) + 100u);
+  }
+}
+
+row_outcome line_coded_error(compile_context& ctx, const line_reading& r) {
+  note_error_origin(ctx, error_source::line_source, r.cur);
+  step_result removed = remove_source(ctx, line_source_name(ctx));
+  if (!removed.ok()) {
+    (void)reading_failure(ctx, removed.detail);
+    return row_outcome::reading_failure;
+  }
+  return row_outcome::coded_error;
+}
+
+row_outcome line_reading_failure(compile_context& ctx, const line_reading& r,
+                                 const char* what) {
+  note_error_origin(ctx, error_source::line_source, r.cur);
+  (void)reading_failure(ctx, line_source_name(ctx) + ": " + what);
+  return row_outcome::reading_failure;
+}
+
+row_outcome line_beyond_grid(compile_context& ctx, const line_reading& r,
+                             std::int32_t position) {
+  record_error(ctx, 15, position);
+  note_error_origin(ctx, error_source::line_source, r.cur);
+  return row_outcome::end_of_rows;
+}
+
+read_end read_line_source(compile_context& ctx) {
+  // Whatever an earlier compile left in the grid and the plan goes: only this
+  // source's length row may size them.
+  ctx.grid = track_grid{};
+  ctx.curves = curve_table{};
+
+  std::string text;
+  step_result read = read_file(ctx.files, line_source_name(ctx), text);
+  if (!read.ok()) {
+    ctx.error_where = error_source::line_source;
+    ctx.error_line = 0;
+    return reading_failure(ctx, read.detail);
+  }
+  line_reading r;
+  r.cur = make_cursor(text);
+
+  row_outcome outcome = find_general_section(ctx, r);
+  if (outcome == row_outcome::next_row) outcome = read_general_section(ctx, r);
+  if (outcome == row_outcome::next_row) {
+    progressive_ordina(ctx);
+    // The rows start from a fresh state (line_reading's initial values); the
+    // plan starts at the origin heading along its second coordinate.
+    if (ctx.curves.allocated()) {
+      (void)set_curve_int16(ctx.curves, 0, 0, 0);
+      (void)set_curve_int16(ctx.curves, 0, 1, 0);
+      (void)set_curve_int16(ctx.curves, 1, 0, 0);
+      (void)set_curve_int16(ctx.curves, 1, 1, 1);
+    }
+    outcome = read_rows(ctx, r);
+  }
+  if (outcome == row_outcome::coded_error) return read_end::coded_error;
+  if (outcome == row_outcome::reading_failure) return read_end::reading_failure;
+
+  // End of the rows, at the end of the file or at a row beyond the grid.
+  step_result removed = remove_source(ctx, line_source_name(ctx));
+  if (!removed.ok()) return reading_failure(ctx, removed.detail);
+  gradient_tail(ctx, r);
+  curve_tail(ctx, r);
+  ctx.board_slot = r.board_slot;
+  return read_end::finished;
+}

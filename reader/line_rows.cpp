@@ -1,0 +1,333 @@
+#include "reader/line_rows.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "reader/source_reading.h"
+
+namespace {
+
+// Rows that place something along the line must lie at least this far inside
+// the grid.
+constexpr std::int32_t row_margin_m = 100;
+
+// Curve rows walk the plan no further than this metre, whatever the grid
+// allows.
+constexpr std::int32_t last_plan_metre = 1000000;
+
+constexpr std::int32_t code_no_curve_class = 103;
+constexpr std::int32_t code_board_slots_used_up = 104;
+constexpr std::int32_t code_too_many_mountains = 105;
+constexpr std::int32_t code_mountain_outside_grid = 106;
+constexpr std::int32_t code_gradient_beyond_grid = 107;
+constexpr std::int32_t code_curve_beyond_plan = 108;
+
+// Gradients are stored as per mille plus 100 in one byte; a gradient outside
+// -100 to 155 wraps around (only the low 8 bits are kept).
+std::uint8_t stored_gradient(std::int32_t per_mille) {
+  return static_cast<std::uint8_t>(static_cast<std::uint32_t>(per_mille) +
+                                   100u);
+}
+
+// One metre of the plan from the direction of the metre before it. A curved
+// metre turns that direction by about kappa radians; the direction is never
+// rescaled, so it lengthens very slightly along every curve. Returns false
+// when metre m lies outside the table.
+bool straight_step(curve_table& ct, std::int64_t m) {
+  double dx = curve_value(ct, m - 1, 0) - curve_value(ct, m - 2, 0);
+  double dy = curve_value(ct, m - 1, 1) - curve_value(ct, m - 2, 1);
+  return set_curve_real(ct, m, 0, curve_value(ct, m - 1, 0) + dx) &&
+         set_curve_real(ct, m, 1, curve_value(ct, m - 1, 1) + dy);
+}
+bool curved_step(curve_table& ct, std::int64_t m, double kappa) {
+  double dx = curve_value(ct, m - 1, 0) - curve_value(ct, m - 2, 0);
+  double dy = curve_value(ct, m - 1, 1) - curve_value(ct, m - 2, 1);
+  return set_curve_real(ct, m, 0,
+                        curve_value(ct, m - 1, 0) + (dx + kappa * dy)) &&
+         set_curve_real(ct, m, 1,
+                        curve_value(ct, m - 1, 1) + (dy - kappa * dx));
+}
+
+// The curvature per metre of the class named in a curve token: the first of
+// the digits 1 to 6, tested in that order, that occurs anywhere in it.
+bool curve_class_curvature(const std::string& token, double& kappa) {
+  static constexpr struct {
+    const char* digit;
+    double kappa;
+  } classes[] = {{"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004},
+                 {"4", 0.001},  {"5", 0.002},  {"6", 0.003}};
+  for (const auto& c : classes) {
+    if (contains_exact(token, c.digit)) {
+      kappa = c.kappa;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Walks the plan up to and including metre `last`, turning by kappa per metre
+// when `curved`. A row that computes metre 1,000,000 fails with 103 right
+// after it. A metre beyond the table's last metre E is refused with 108 before
+// it is written; the metres up to E computed so far stay in the table.
+row_outcome walk_plan(compile_context& ctx, line_reading& r, std::int64_t last,
+                      bool curved, double kappa, std::int32_t start_m) {
+  while (r.curve_metre <= last) {
+    bool stored = curved ? curved_step(ctx.curves, r.curve_metre, kappa)
+                         : straight_step(ctx.curves, r.curve_metre);
+    if (!stored) {
+      record_error(ctx, code_curve_beyond_plan, start_m);
+      return line_coded_error(ctx, r);
+    }
+    ++r.curve_metre;
+    if (r.curve_metre > last_plan_metre) {
+      record_error_code(ctx, code_no_curve_class);
+      return line_coded_error(ctx, r);
+    }
+  }
+  return row_outcome::next_row;
+}
+
+// The one cell of a point feature at `position`. A position before the origin
+// of the grid has no cell, and a cell that does not exist is not free either.
+std::int32_t point_cell(std::int32_t position) {
+  std::int32_t c = 0;
+  // Any 32-bit position divided by 50 fits 32 bits again.
+  (void)nearest_i32(static_cast<double>(position) / 50.0 + 1.0, c);
+  return c;
+}
+
+// One speed of a board: the second speed in units of 5 km/h plus twenty times
+// the first.
+bool encoded_speed(std::int32_t first, std::int32_t second, std::int16_t& out) {
+  double sum = static_cast<double>(second) / 5.0 +
+               static_cast<double>(static_cast<std::int64_t>(first) * 20);
+  return nearest_i16(sum, out);
+}
+
+// The stripe counts share one 16-bit field; only its low 16 bits are kept.
+std::int16_t encoded_stripes(std::int32_t first, std::int32_t second) {
+  std::uint32_t packed = static_cast<std::uint32_t>(first) * 10u +
+                         static_cast<std::uint32_t>(second);
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(packed));
+}
+
+}  // namespace
+
+row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
+  std::int32_t p = 0;
+  std::int32_t g = 0;
+  if (!read_fields(r.cur, p, g))
+    return line_reading_failure(
+        ctx, r, "gradient row: a number is missing or out of range");
+  if (!position_fits(ctx.grid.last_index(), p, row_margin_m))
+    return line_beyond_grid(ctx, r, p);
+  std::int32_t k = 0;
+  (void)nearest_i32(static_cast<double>(p) / 50.0, k);  // always fits
+  // The row closes the stretch of the row before it: cells from the fill
+  // index up to k - 1 take the previous gradient, and always at least one
+  // cell, so rows that repeat a position still move the fill on. Since
+  // accepted positions keep k at N - 2 or less, a fill past N can only come
+  // from such repeats; the row is refused before its one write.
+  if (k > 0) {
+    do {
+      track_cell* cell = cell_at(ctx.grid, r.gradient_fill);
+      if (cell == nullptr) {
+        record_error(ctx, code_gradient_beyond_grid, p);
+        return line_coded_error(ctx, r);
+      }
+      cell->gradient = stored_gradient(r.current_gradient);
+      ++r.gradient_fill;
+    } while (r.gradient_fill < k);
+  }
+  r.current_gradient = g;
+  return row_outcome::next_row;
+}
+
+row_outcome read_curve_row(compile_context& ctx, line_reading& r) {
+  std::int32_t s = 0;
+  std::int32_t lc = 0;
+  if (!read_fields(r.cur, s, lc))
+    return line_reading_failure(
+        ctx, r, "curve row: a number is missing or out of range");
+  // Only the start is checked: a long curve may run on past the grid and is
+  // bounded by the plan itself.
+  if (!position_fits(ctx.grid.last_index(), s, row_margin_m))
+    return line_beyond_grid(ctx, r, s);
+  double kappa = 0.0;
+  if (!curve_class_curvature(ctx.current_token, kappa)) {
+    record_error_code(ctx, code_no_curve_class);
+    return line_coded_error(ctx, r);
+  }
+  if (contains_keyword(ctx.current_token, "s")) kappa = -kappa;
+
+  // Metres up to the start continue the last direction; the curve itself
+  // turns metres s + 1 to s + lc. A row behind the walk only turns what is
+  // left of it.
+  row_outcome outcome = walk_plan(ctx, r, s, false, 0.0, s);
+  if (outcome != row_outcome::next_row) return outcome;
+  return walk_plan(ctx, r, static_cast<std::int64_t>(s) + lc, true, kappa, s);
+}
+
+void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
+                   std::int32_t fine, std::int32_t tipo) {
+  bool tunnel = false;
+  if (tipo > 10) {
+    tipo -= 10;
+    tunnel = true;
+  }
+  if (r.mountain_count >= max_mountain_rows) {
+    record_error(ctx, code_too_many_mountains, inizio);
+    return;
+  }
+  ++r.mountain_count;
+  std::size_t row = static_cast<std::size_t>(r.mountain_count);
+  r.mountain_start[row] = inizio;
+  r.mountain_end[row] = fine;
+  // A stretch that begins 150 m or less after the previous row's end joins
+  // it; whatever the types were, the join is drawn as type 3.
+  if (row > 1 &&
+      static_cast<std::int64_t>(inizio) - r.mountain_end[row - 1] <= 150)
+    tipo = 3;
+
+  std::int32_t first = 0;
+  std::int32_t end_cell = 0;
+  (void)nearest_i32(static_cast<double>(inizio) / 50.0, first);
+  (void)nearest_i32(static_cast<double>(fine) / 50.0, end_cell);
+  std::int64_t last = static_cast<std::int64_t>(end_cell) - 1;
+  if (first > last) return;
+  // The end is never checked against the grid, and a start before the origin
+  // passes the position check; such a stretch is refused whole.
+  if (first < 0 || last > ctx.grid.last_index()) {
+    record_error(ctx, code_mountain_outside_grid, inizio);
+    return;
+  }
+  // The type keeps its low 8 bits. A tunnel gets a marker in its 4th, 8th,
+  // ... cell, every 200 m, where nothing stands yet.
+  std::uint8_t stored_type =
+      static_cast<std::uint8_t>(static_cast<std::uint32_t>(tipo));
+  for (std::int64_t c = first; c <= last; ++c) {
+    track_cell* cell = cell_at(ctx.grid, c);
+    if (cell == nullptr) return;
+    cell->mountain = stored_type;
+    std::int64_t j = c - first + 1;
+    if (tunnel && j % 4 == 0 && cell->kind == kind_plain)
+      cell->kind = kind_tunnel_marker;
+  }
+}
+
+row_outcome read_mountain_row(compile_context& ctx, line_reading& r) {
+  std::int32_t inizio = 0;
+  std::int32_t fine = 0;
+  std::int32_t tipo = 0;
+  if (!read_fields(r.cur, inizio, fine, tipo))
+    return line_reading_failure(
+        ctx, r, "mountain row: a number is missing or out of range");
+  if (!position_fits(ctx.grid.last_index(), inizio, row_margin_m))
+    return line_beyond_grid(ctx, r, inizio);
+  memo_montagna(ctx, r, inizio, fine, tipo);
+  if (ctx.error_code > 0) return line_coded_error(ctx, r);
+  return row_outcome::next_row;
+}
+
+bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
+                           std::int32_t vas, std::int32_t vbs, std::int32_t vcs,
+                           std::int32_t strisces, std::int32_t vad,
+                           std::int32_t vbd, std::int32_t vcd,
+                           std::int32_t strisced) {
+  track_cell* cell = cell_at(ctx.grid, point_cell(posizione));
+  if (cell == nullptr || !is_free(*cell)) {
+    record_error_code(ctx, 21);
+    return true;
+  }
+  // All three speeds are encoded before the cell is touched, so a board
+  // refused for a speed out of range leaves no half-written cell behind.
+  std::int16_t va = 0;
+  std::int16_t vb = 0;
+  std::int16_t vc = 0;
+  if (!encoded_speed(vas, vad, va) || !encoded_speed(vbs, vbd, vb) ||
+      !encoded_speed(vcs, vcd, vc))
+    return false;
+  cell->kind = kind_speed_board;
+  cell->value1 = va;
+  cell->value2 = vb;
+  cell->value3 = vc;
+  cell->value4 = encoded_stripes(strisces, strisced);
+  return true;
+}
+
+row_outcome read_speed_board_row(compile_context& ctx, line_reading& r) {
+  std::int32_t posizione = 0;
+  std::int32_t vas = 0;
+  std::int32_t vbs = 0;
+  std::int32_t vcs = 0;
+  std::int32_t strisces = 0;
+  std::int32_t vad = 0;
+  std::int32_t vbd = 0;
+  std::int32_t vcd = 0;
+  std::int32_t strisced = 0;
+  if (!read_fields(r.cur, posizione, vas, vbs, vcs, strisces, vad, vbd, vcd,
+                   strisced))
+    return line_reading_failure(
+        ctx, r, "speed indicator board: a number is missing or out of range");
+  if (!position_fits(ctx.grid.last_index(), posizione, row_margin_m))
+    return line_beyond_grid(ctx, r, posizione);
+  if (!memo_indicatori_v_max(ctx, posizione, vas, vbs, vcs, strisces, vad, vbd,
+                             vcd, strisced))
+    return line_reading_failure(
+        ctx, r, "speed indicator board: a speed does not fit 16 bits");
+  // The test is on the error slot as a whole, as after every placement.
+  if (ctx.error_code > 0) {
+    ctx.error_position = posizione;
+    return line_coded_error(ctx, r);
+  }
+  return row_outcome::next_row;
+}
+
+row_outcome read_text_board_row(compile_context& ctx, line_reading& r) {
+  std::int32_t position = 0;
+  if (!read_number_field(r.cur, position) ||
+      !read_text_field(r.cur, ctx.current_token))
+    return line_reading_failure(
+        ctx, r, "indicator board: a field is missing or out of range");
+  if (!position_fits(ctx.grid.last_index(), position, row_margin_m))
+    return line_beyond_grid(ctx, r, position);
+  track_cell* cell = cell_at(ctx.grid, point_cell(position));
+  if (cell == nullptr || !is_free(*cell)) {
+    record_error(ctx, 6, position);
+    return line_coded_error(ctx, r);
+  }
+  // Board texts fill the line table from slot 80 down and stations from slot
+  // 1 up; a text never goes below slot 1.
+  line_record* slot = slot_at(ctx.table, r.board_slot);
+  if (r.board_slot < 1 || slot == nullptr) {
+    record_error(ctx, code_board_slots_used_up, position);
+    return line_coded_error(ctx, r);
+  }
+  cell->kind = kind_text_board;
+  cell->value1 = static_cast<std::int16_t>(r.board_slot);
+  slot->label = ctx.current_token;
+  --r.board_slot;
+  return row_outcome::next_row;
+}
+
+void gradient_tail(compile_context& ctx, line_reading& r) {
+  // The last gradient runs on up to cell N - 3, again writing at least one
+  // cell. Should the last row already have filled cell N, there is no cell
+  // left for that one write and the tail writes nothing.
+  std::int32_t stop = ctx.grid.last_index() - 2;
+  do {
+    track_cell* cell = cell_at(ctx.grid, r.gradient_fill);
+    if (cell == nullptr) return;
+    cell->gradient = stored_gradient(r.current_gradient);
+    ++r.gradient_fill;
+  } while (r.gradient_fill < stop);
+}
+
+void curve_tail(compile_context& ctx, line_reading& r) {
+  if (!ctx.curves.allocated()) return;
+  // The last direction runs on to metre E - 2; E - 1 and E stay empty.
+  std::int64_t last = static_cast<std::int64_t>(ctx.curves.last_metre) - 2;
+  for (; r.curve_metre <= last; ++r.curve_metre)
+    (void)straight_step(ctx.curves, r.curve_metre);
+}

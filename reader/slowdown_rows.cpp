@@ -1,0 +1,139 @@
+// Slowdown rows lay a speed restriction over a stretch: start and end cells,
+// a warning board 1200 m before the start and, on request, four pre-warning
+// cells before the board. Code-marker rows put one signal-code marker, or a
+// marker without a code, into a single cell.
+#include "reader/train_rows.h"
+
+namespace {
+
+// A slowdown that starts at 1500 m or less gets neither a warning board nor
+// pre-warning cells.
+constexpr std::int32_t no_board_up_to_m = 1500;
+constexpr std::int32_t board_distance_m = 1200;
+
+// Checks one cell a slowdown is about to take. A cell outside the grid is
+// refused with 111 before the classic code of that cell could be given:
+// neither can be written.
+bool cell_can_take(compile_context& ctx, std::int64_t index,
+                   std::int32_t taken_code) {
+  const track_cell* cell = cell_at(ctx.grid, index);
+  if (cell == nullptr) {
+    record_error_code(ctx, 111);
+    return false;
+  }
+  if (!is_free(*cell)) {
+    record_error_code(ctx, taken_code);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// The step order is part of the result: a taken warning board, start or end
+// cell refuses the slowdown before anything is written, while a taken
+// pre-warning cell is only found after start, end and board have been laid,
+// which then stay.
+void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
+                        std::int32_t& l, std::int32_t& f_tt, std::int32_t f_ta,
+                        std::int32_t& d_v) {
+  const double x_m = static_cast<double>(x);
+  const double board_m = x_m - board_distance_m;
+  const std::int64_t s = nearest_index(x_m / 50.0 + 1.0);
+  // Real arithmetic: x + l cannot overflow, and an end that lies off the grid
+  // is refused below like any other cell.
+  const std::int64_t e =
+      nearest_index((x_m + static_cast<double>(l)) / 50.0 + 1.0);
+  const std::int64_t w = nearest_index(board_m / 50.0 + 1.0);
+  const std::int64_t h = nearest_index(board_m / 50.0);
+  const bool has_board = x > no_board_up_to_m;
+  if (!has_board) f_ta = 0;
+
+  if (has_board && !cell_can_take(ctx, w, 17)) return;
+  if (!cell_can_take(ctx, s, 18)) return;
+  if (!cell_can_take(ctx, e, 19)) return;
+  if (f_ta != 0) {
+    for (std::int64_t i = 0; i < 4; ++i) {
+      if (cell_at(ctx.grid, h - i) == nullptr) {
+        record_error_code(ctx, 111);
+        return;
+      }
+    }
+  }
+
+  // The end is written before the start, so a slowdown short enough to end
+  // in its own start cell leaves a start there.
+  track_cell& end = *cell_at(ctx.grid, e);
+  track_cell& start = *cell_at(ctx.grid, s);
+  end.kind = kind_slowdown_end;
+  if (d_v != 0) end.value2 = low16(d_v);
+  start.kind = kind_slowdown_start;
+  if (d_v != 0) start.value2 = low16(d_v);
+  if (has_board) {
+    track_cell& board = *cell_at(ctx.grid, w);
+    board.kind = kind_warning_board;
+    if (d_v != 0) board.value2 = low16(d_v);
+    board.value1 = low16(v);
+  }
+  start.value1 = low16(v);
+  end.value1 = low16(v);
+  start.value3 = low16(f_tt);
+  end.value3 = low16(f_tt);
+
+  if (f_ta == 0) return;
+  for (std::int64_t i = 0; i < 4; ++i) {
+    if (!is_free(*cell_at(ctx.grid, h - i))) {
+      record_error_code(ctx, 20);
+      return;
+    }
+  }
+  // Numbered 1 to 4 away from the board.
+  for (std::int64_t i = 0; i < 4; ++i) {
+    track_cell& pre = *cell_at(ctx.grid, h - i);
+    pre.kind = kind_pre_warning;
+    pre.value1 = low16(i + 1);
+    if (d_v != 0) pre.value2 = low16(i + 1);
+  }
+}
+
+row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
+  std::int32_t x = 0;
+  std::int32_t v = 0;
+  std::int32_t l = 0;
+  std::int32_t f_tt = 0;
+  std::int32_t f_ta = 0;
+  std::int32_t d_v = 0;
+  if (!read_fields(reading.cur, x, v, l, f_tt, f_ta, d_v))
+    return row_unreadable(ctx, reading,
+                          "a field of a slowdown row cannot be read");
+  // Only the start is tested against the grid; the end cell is checked when
+  // the slowdown is laid.
+  if (!row_fits(ctx, x, row_margin_m)) return beyond_grid(ctx, reading, x);
+
+  const std::int32_t code_before = ctx.error_code;
+  memo_rallentamento(ctx, x, v, l, f_tt, f_ta, d_v);
+  return end_if_error(ctx, reading, code_before, x);
+}
+
+// The marker goes into the cell before the one a signal or slowdown at the
+// same position takes: q is p / 50 without the usual + 1.
+row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
+  std::int32_t p = 0;
+  std::int32_t c = 0;
+  if (!read_fields(reading.cur, p, c))
+    return row_unreadable(ctx, reading,
+                          "a field of a code-marker row cannot be read");
+  if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
+
+  const std::int64_t q = nearest_index(static_cast<double>(p) / 50.0);
+  track_cell* cell = cell_at(ctx.grid, q);
+  if (cell == nullptr) return refuse_row(ctx, reading, 112, p);
+  if (!is_free(*cell)) return refuse_row(ctx, reading, 7, p);
+  if (c >= 1) {
+    cell->kind = kind_code_marker;
+    cell->value1 = low16(c);
+  } else {
+    cell->kind = kind_zero_code_marker;
+  }
+  return row_result::next;
+}

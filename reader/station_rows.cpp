@@ -1,0 +1,153 @@
+// Station rows: one line table record per station, from slot 1 upwards, and
+// for kinds below 25 a marker cell at the end of the platform with four
+// approach marks before it.
+#include <algorithm>
+
+#include "reader/train_rows.h"
+
+namespace {
+
+// Kinds from 25 up are timetable entries only: nothing on the track.
+constexpr std::uint8_t first_unmarked_kind = 25;
+// Stations must be this far apart, from the end of one platform to the start
+// of the next.
+constexpr std::int64_t station_gap_m = 350;
+
+bool is_terminal_kind(std::uint8_t kind) { return kind == 5 || kind == 6; }
+
+// The platform extent. Terminals (5, 6) end 150 m past the station position;
+// kinds 7 and 8 reach the full length on both sides; every other kind is
+// centred on its position and, with opt_d, reaches 50 m further. Sums are
+// formed in 64 bits and stored as their low 32 bits, like every packed value.
+void set_extent(line_record& station, std::int32_t length_m) {
+  const std::int64_t at_m = station.at_m;
+  switch (station.kind) {
+    case 5:
+    case 6:
+      station.from_m = low32(at_m - length_m);
+      station.to_m = low32(at_m + 150);
+      station.opt_d = 0;
+      break;
+    case 7:
+    case 8:
+      station.from_m = low32(at_m - length_m);
+      station.to_m = low32(at_m + length_m);
+      station.opt_d = 0;
+      break;
+    default:
+      station.from_m = low32(at_m - length_m / 2);
+      station.to_m = low32(at_m + length_m / 2 + (station.opt_d != 0 ? 50 : 0));
+      break;
+  }
+}
+
+// The cells a station writes, from d = to_m / 50: its marker in the cell
+// nearest d - 1 and approach mark 80 + k in the cell nearest d - k - 1, each
+// only where that value lies above 1. A marker at 1 or below is refused
+// with 24 instead, so it never counts here.
+double marker_place(double d) { return d - 1.0; }
+double mark_place(double d, int k) { return d - k - 1.0; }
+
+// The position check covers at_m + 800 only, while a long platform reaches
+// further: true when every cell the station would write lies on the grid.
+bool station_cells_fit(const track_grid& grid, double d, bool with_marks) {
+  if (marker_place(d) > 1.0 &&
+      cell_at(grid, nearest_index(marker_place(d))) == nullptr)
+    return false;
+  for (int k = 1; with_marks && k <= 4; ++k) {
+    if (mark_place(d, k) > 1.0 &&
+        cell_at(grid, nearest_index(mark_place(d, k))) == nullptr)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// The step order decides which fields a refused station leaves behind: only
+// at_m for 8, also the kind for 9, the whole record for 113 and 24, and the
+// record with its cells for 22 and 10.
+row_result read_station_row(compile_context& ctx, train_reading& reading) {
+  const std::int32_t n = reading.station_slot;
+  // Board texts fill the slots above the board slot. A station is refused
+  // before it writes into one of them, so no text is ever overwritten; with
+  // free slots between the two groups the station slot never gets there, and
+  // the counted check after the row does its work as before.
+  const std::int32_t board_slot = std::min(ctx.board_slot, first_board_slot);
+  line_record* slot = slot_at(ctx.table, n);
+  if (n > board_slot || slot == nullptr)
+    return refuse_row_keep_position(ctx, reading, 10);
+  line_record& station = *slot;
+
+  if (!read_fields(reading.cur, station.at_m))
+    return row_unreadable(ctx, reading,
+                          "a field of a station row cannot be read");
+  if (!row_fits(ctx, station.at_m, station_margin_m))
+    return beyond_grid(ctx, reading, station.at_m);
+  if (station.at_m % 50 != 0) return refuse_row(ctx, reading, 8, station.at_m);
+
+  std::int32_t length_m = 0;
+  if (!read_fields(reading.cur, station.kind, length_m))
+    return row_unreadable(ctx, reading,
+                          "a field of a station row cannot be read");
+  if (length_m % 100 != 0) return refuse_row(ctx, reading, 9, station.at_m);
+
+  std::int32_t hours = 0;
+  std::int32_t minutes = 0;
+  std::int32_t seconds = 0;
+  if (!read_fields(reading.cur, station.opt_a, station.opt_e, station.opt_d,
+                   station.num_a, station.num_b, station.opt_b, station.num_c,
+                   station.num_d, station.num_e, station.opt_c, hours, minutes,
+                   seconds))
+    return row_unreadable(ctx, reading,
+                          "a field of a station row cannot be read");
+  // The time wraps like 32-bit arithmetic; the fields are not validated.
+  station.time_s =
+      low32((std::int64_t{hours} * 60 + minutes) * 60 + std::int64_t{seconds});
+  if (!read_text_field(reading.cur, station.label))
+    return row_unreadable(ctx, reading, "the name of a station cannot be read");
+
+  set_extent(station, length_m);
+  if (length_m < 600) station.opt_e = 0;
+  // The first station's opt_d and opt_e are cleared after the extent, so the
+  // 50 m that opt_d adds stay in its to_m.
+  if (n == 1) {
+    station.opt_d = 0;
+    station.opt_e = 0;
+  }
+
+  const bool marked = station.kind < first_unmarked_kind;
+  const bool with_marks = marked && !is_terminal_kind(station.kind);
+  const double d = static_cast<double>(station.to_m) / 50.0;
+  if (marked && !station_cells_fit(ctx.grid, d, with_marks))
+    return refuse_row(ctx, reading, 113, station.at_m);
+
+  // Marks and marker overwrite what those fields hold, without testing the
+  // cells: a station marker may replace a signal placed earlier.
+  for (int k = 1; with_marks && k <= 4; ++k) {
+    if (mark_place(d, k) <= 1.0) continue;
+    track_cell* mark = cell_at(ctx.grid, nearest_index(mark_place(d, k)));
+    if (mark != nullptr) mark->approach = low8(80 + k);
+  }
+  if (marked) {
+    if (marker_place(d) <= 1.0)
+      return refuse_row_keep_position(ctx, reading, 24);
+    track_cell* marker = cell_at(ctx.grid, nearest_index(marker_place(d)));
+    if (marker != nullptr) {
+      marker->kind = kind_station_marker;
+      marker->value1 = low16(n);
+    }
+  }
+
+  if (n > 1) {
+    const line_record* before = slot_at(ctx.table, n - 1);
+    if (before != nullptr &&
+        std::int64_t{station.from_m} - station_gap_m < before->to_m)
+      return refuse_row(ctx, reading, 22, station.at_m);
+  }
+
+  ++reading.station_slot;
+  if (reading.station_slot >= board_slot)
+    return refuse_row_keep_position(ctx, reading, 10);
+  return row_result::next;
+}

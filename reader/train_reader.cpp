@@ -1,0 +1,327 @@
+// The train-source reader: opens the train source, skips to "[generale]",
+// reads every row it recognises wherever it stands, and ends with the tails of
+// the speed and adhesion fills and the check of the kilometre references.
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "reader/source_reading.h"
+#include "reader/train_rows.h"
+
+namespace {
+
+enum class train_row : std::uint8_t {
+  braked_mass,
+  carriages,
+  speed_limit,
+  adhesion,
+  clock,
+  sand,
+  signal,
+  slowdown,
+  code_marker,
+  station,
+};
+
+// A token holding `keyword` and `also` (letter case ignored) starts the row.
+struct row_keyword {
+  std::string_view keyword;
+  std::string_view also;  // empty: no second keyword needed
+  train_row row;
+};
+
+// Tested in this order, each entry on its own: a token that holds the
+// keywords of two entries reads both rows, one after the other.
+constexpr std::array<row_keyword, 10> train_keywords = {{
+    {"frenata", "massa", train_row::braked_mass},
+    {"vetture", "", train_row::carriages},
+    {"velocit", "", train_row::speed_limit},
+    {"aderenza", "", train_row::adhesion},
+    {"orologio", "", train_row::clock},
+    {"sabbia", "", train_row::sand},
+    {"segnale", "", train_row::signal},
+    {"rallentamento", "", train_row::slowdown},
+    {"abbattimento", "", train_row::code_marker},
+    {"stazione", "", train_row::station},
+}};
+
+// Rows of general data are stored as read: what they mean is the
+// simulator's business.
+row_result read_general_row(compile_context& ctx, train_reading& reading,
+                            train_row row) {
+  line_record& line_data = ctx.table.slots[slot_train_line_data];
+  line_record& train_header = ctx.table.slots[slot_train_header];
+  bool ok = false;
+  switch (row) {
+    case train_row::braked_mass:
+      ok = read_fields(reading.cur, line_data.from_m);
+      break;
+    case train_row::carriages:
+      ok = read_fields(reading.cur, line_data.at_m);
+      break;
+    case train_row::clock:
+      ok = read_fields(reading.cur, train_header.num_c, train_header.num_d,
+                       train_header.num_e);
+      break;
+    default:  // sand
+      ok = read_fields(reading.cur, train_header.num_a);
+      break;
+  }
+  if (!ok)
+    return row_unreadable(ctx, reading,
+                          "a field of a general data row cannot be read");
+  return row_result::next;
+}
+
+// A speed limit is kept in units of 5 km/h in one byte; a speed whose fifth
+// does not fit is a reading failure.
+bool speed_units(std::int32_t speed_kmh, std::uint8_t& units) {
+  return nearest_u8(static_cast<double>(speed_kmh) / 5.0, units);
+}
+
+row_result speed_unreadable(compile_context& ctx, const train_reading& reading,
+                            std::int32_t speed_kmh) {
+  return row_unreadable(ctx, reading,
+                        "a speed limit of " + std::to_string(speed_kmh) +
+                            " km/h does not fit in units of 5 km/h");
+}
+
+// Each speed-limit row closes the stretch of the row before it: the cells
+// from the fill index up to the one before the row's own take the earlier
+// speed. The rows never fill cell N; the tail does that.
+row_result read_speed_row(compile_context& ctx, train_reading& reading) {
+  std::int32_t p = 0;
+  std::int32_t v = 0;
+  if (!read_fields(reading.cur, p, v))
+    return row_unreadable(ctx, reading,
+                          "a field of a speed-limit row cannot be read");
+  if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
+  const std::int64_t n = nearest_index(static_cast<double>(p) / 50.0);
+  const std::int32_t last = ctx.grid.last_index();
+  if (n > 0 && reading.speed_fill_index < last) {
+    std::uint8_t units = 0;
+    if (!speed_units(reading.previous_speed_kmh, units))
+      return speed_unreadable(ctx, reading, reading.previous_speed_kmh);
+    do {
+      if (reading.speed_fill_index >= last) break;
+      track_cell* cell = cell_at(ctx.grid, reading.speed_fill_index);
+      if (cell == nullptr) break;
+      cell->speed_limit = units;
+      ++reading.speed_fill_index;
+    } while (reading.speed_fill_index < n);
+  }
+  reading.previous_speed_kmh = v;
+  return row_result::next;
+}
+
+// Like the speed limits, but the stored byte is the value modulo 256. A row
+// always moves the fill on by one cell, so many rows at one place could push
+// it past the grid: the fill stops after cell N.
+row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
+  std::int32_t p = 0;
+  std::int32_t a = 0;
+  if (!read_fields(reading.cur, p, a))
+    return row_unreadable(ctx, reading,
+                          "a field of an adhesion row cannot be read");
+  if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
+  const std::int64_t n = nearest_index(static_cast<double>(p) / 50.0);
+  if (n > 0) {
+    do {
+      track_cell* cell = cell_at(ctx.grid, reading.adhesion_fill_index);
+      if (cell == nullptr) break;
+      cell->adhesion = low8(reading.previous_adhesion);
+      ++reading.adhesion_fill_index;
+    } while (reading.adhesion_fill_index < n);
+  }
+  reading.previous_adhesion = a;
+  return row_result::next;
+}
+
+row_result read_row(compile_context& ctx, train_reading& reading,
+                    train_row row) {
+  switch (row) {
+    case train_row::speed_limit:
+      return read_speed_row(ctx, reading);
+    case train_row::adhesion:
+      return read_adhesion_row(ctx, reading);
+    case train_row::signal:
+      return read_signal_row(ctx, reading);
+    case train_row::slowdown:
+      return read_slowdown_row(ctx, reading);
+    case train_row::code_marker:
+      return read_code_marker_row(ctx, reading);
+    case train_row::station:
+      return read_station_row(ctx, reading);
+    default:
+      return read_general_row(ctx, reading, row);
+  }
+}
+
+row_result dispatch(compile_context& ctx, train_reading& reading) {
+  // The handlers read fields, not tokens, so the token stays the same for
+  // every entry; a copy makes that independent of them.
+  const std::string token = ctx.current_token;
+  for (const row_keyword& entry : train_keywords) {
+    if (!contains_keyword(token, entry.keyword) ||
+        !contains_keyword(token, entry.also))
+      continue;
+    row_result r = read_row(ctx, reading, entry.row);
+    if (r != row_result::next) return r;
+  }
+  return row_result::next;
+}
+
+// Everything before "[generale]" is passed over unread, keywords included.
+void skip_to_general_section(compile_context& ctx, train_reading& reading) {
+  while (!at_end(reading.cur)) {
+    if (!read_text_field(reading.cur, ctx.current_token)) return;
+    if (contains_keyword(ctx.current_token, "[generale]")) return;
+  }
+}
+
+// Reads rows until the end of the text. The last field is never examined:
+// the writer ends the file with "[fine]", which needs no examination.
+row_result read_rows(compile_context& ctx, train_reading& reading) {
+  while (!at_end(reading.cur)) {
+    if (!read_text_field(reading.cur, ctx.current_token))
+      return row_unreadable(ctx, reading, "a token cannot be read");
+    if (at_end(reading.cur)) break;
+    switch (skip_comments(reading.cur, ctx.current_token, 2, true)) {
+      case skip_outcome::end_reached:
+        return row_result::next;
+      case skip_outcome::failure:
+        return row_unreadable(ctx, reading, "a token cannot be read");
+      case skip_outcome::token_ready:
+        break;
+    }
+    row_result r = dispatch(ctx, reading);
+    if (r != row_result::next) return r;
+  }
+  return row_result::next;
+}
+
+// Kilometre references whose ends are not whole cells cannot be drawn on the
+// grid. They come from the line source, but are checked once both sources
+// have been read; the code replaces an earlier 15 and leaves its position.
+void check_header_slots(compile_context& ctx) {
+  for (int slot :
+       {slot_reference_three, slot_reference_two, slot_reference_one}) {
+    const line_record& record = ctx.table.slots[static_cast<std::size_t>(slot)];
+    if (record.from_m % 50 != 0 || record.to_m % 50 != 0) {
+      record_error_code(ctx, 2);
+      // The fault lies in the line source, in the row this reference was
+      // read from.
+      ctx.error_where = error_source::line_source;
+      ctx.error_line = ctx.reference_lines[static_cast<std::size_t>(
+          slot - slot_reference_three)];
+      return;
+    }
+  }
+}
+
+// Runs after the end of the file and after code 15: the file goes, and the
+// last speed limit and adhesion value run on to cell N - 3 at least (a fill
+// already beyond that still writes the cell it stands on).
+read_end finish_reading(compile_context& ctx, const train_reading& reading) {
+  step_result r = remove_source(ctx, train_source_name(ctx));
+  if (!r.ok()) return reading_failure(ctx, r.detail);
+
+  const std::int64_t tail_end = std::int64_t{ctx.grid.last_index()} - 2;
+  std::uint8_t units = 0;
+  if (!speed_units(reading.previous_speed_kmh, units)) {
+    (void)speed_unreadable(ctx, reading, reading.previous_speed_kmh);
+    return read_end::reading_failure;
+  }
+  std::int64_t i = reading.speed_fill_index;
+  do {
+    if (track_cell* cell = cell_at(ctx.grid, i)) cell->speed_limit = units;
+    ++i;
+  } while (i < tail_end);
+
+  i = reading.adhesion_fill_index;
+  do {
+    if (track_cell* cell = cell_at(ctx.grid, i))
+      cell->adhesion = low8(reading.previous_adhesion);
+    ++i;
+  } while (i < tail_end);
+
+  check_header_slots(ctx);
+  return read_end::finished;
+}
+
+}  // namespace
+
+row_result beyond_grid(compile_context& ctx, const train_reading& reading,
+                       std::int32_t position) {
+  record_error(ctx, 15, position);
+  note_error_origin(ctx, error_source::train_source, reading.cur);
+  return row_result::beyond_grid;
+}
+
+row_result refuse_row(compile_context& ctx, const train_reading& reading,
+                      std::int32_t code, std::int32_t position) {
+  step_result r = remove_source(ctx, train_source_name(ctx));
+  if (!r.ok()) {
+    note_error_origin(ctx, error_source::train_source, reading.cur);
+    (void)reading_failure(ctx, r.detail);
+    return row_result::reading_failure;
+  }
+  record_error(ctx, code, position);
+  note_error_origin(ctx, error_source::train_source, reading.cur);
+  return row_result::coded_error;
+}
+
+row_result refuse_row_keep_position(compile_context& ctx,
+                                    const train_reading& reading,
+                                    std::int32_t code) {
+  return refuse_row(ctx, reading, code, ctx.error_position);
+}
+
+row_result end_if_error(compile_context& ctx, const train_reading& reading,
+                        std::int32_t code_before, std::int32_t position) {
+  if (ctx.error_code <= 0) return row_result::next;
+  step_result r = remove_source(ctx, train_source_name(ctx));
+  if (!r.ok()) {
+    note_error_origin(ctx, error_source::train_source, reading.cur);
+    (void)reading_failure(ctx, r.detail);
+    return row_result::reading_failure;
+  }
+  ctx.error_position = position;
+  // A code left by the line source keeps its origin; only the position moves.
+  if (ctx.error_code != code_before)
+    note_error_origin(ctx, error_source::train_source, reading.cur);
+  return row_result::coded_error;
+}
+
+row_result row_unreadable(compile_context& ctx, const train_reading& reading,
+                          const std::string& what) {
+  note_error_origin(ctx, error_source::train_source, reading.cur);
+  (void)reading_failure(ctx, train_source_name(ctx) + ", line " +
+                                 std::to_string(reading.cur.field_line) + ": " +
+                                 what);
+  return row_result::reading_failure;
+}
+
+read_end read_train_source(compile_context& ctx) {
+  std::string text;
+  step_result r = read_file(ctx.files, train_source_name(ctx), text);
+  if (!r.ok()) {
+    ctx.error_where = error_source::train_source;
+    ctx.error_line = 0;
+    return reading_failure(ctx, r.detail);
+  }
+  train_reading reading;
+  reading.cur = make_cursor(text);
+  skip_to_general_section(ctx, reading);
+
+  switch (read_rows(ctx, reading)) {
+    case row_result::next:
+    case row_result::beyond_grid:
+      return finish_reading(ctx, reading);
+    case row_result::coded_error:
+      return read_end::coded_error;
+    case row_result::reading_failure:
+      break;
+  }
+  return read_end::reading_failure;
+}
