@@ -3,7 +3,8 @@
 // code reaches files, the wait window and the message box through here.
 //
 // Every file function takes the `platform_files` record: the directory the run
-// works in and plain-data fault hooks that tests use to make one operation fail.
+// works in and plain-data fault hooks that tests use to make one operation
+// fail.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/memory_disk.h"
 #include "run/step_result.h"
 
 struct platform_files {
@@ -18,10 +20,13 @@ struct platform_files {
 
   // Test hooks. A file operation on the named file (a bare file name) fails as
   // if the OS had refused it. Empty in production.
-  std::string fail_create;  // replace_file: fails after part of the bytes
-  std::string fail_read;    // read_file
-  std::string fail_remove;  // remove_file
+  std::string fail_create;    // replace_file: fails after part of the bytes
+  std::string fail_read;      // read_file
+  std::string fail_remove;    // remove_file
   bool keep_sources = false;  // never remove source files (authors' tool)
+
+  // When set, every file lives in this memory disk instead of `directory`.
+  memory_disk* memory = nullptr;
 
   // No window and no message box: messages are collected here instead.
   bool headless = false;

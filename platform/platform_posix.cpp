@@ -11,8 +11,7 @@
 
 namespace {
 
-std::string describe(const char* operation, const std::string& path,
-                     int err) {
+std::string describe(const char* operation, const std::string& path, int err) {
   return std::string("cannot ") + operation + " " + path + ": " +
          std::strerror(err);
 }
@@ -53,6 +52,7 @@ std::string join_path(std::string_view dir, std::string_view name) {
 }
 
 bool file_exists(const platform_files& files, std::string_view name) {
+  if (files.memory != nullptr) return memory_file_exists(files, name);
   struct stat st;
   return ::stat(join_path(files.directory, name).c_str(), &st) == 0 &&
          S_ISREG(st.st_mode);
@@ -60,6 +60,7 @@ bool file_exists(const platform_files& files, std::string_view name) {
 
 step_result read_file(const platform_files& files, std::string_view name,
                       std::string& out) {
+  if (files.memory != nullptr) return memory_read_file(files, name, out);
   std::string path = join_path(files.directory, name);
   if (!files.fail_read.empty() && files.fail_read == name)
     return step_fail(step_code::file_fault, describe("read", path, EIO));
@@ -85,6 +86,7 @@ step_result read_file(const platform_files& files, std::string_view name,
 
 step_result replace_file(const platform_files& files, std::string_view name,
                          const std::vector<std::uint8_t>& bytes) {
+  if (files.memory != nullptr) return memory_replace_file(files, name, bytes);
   std::string path = join_path(files.directory, name);
   std::string temp = path + ".tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -123,6 +125,7 @@ step_result replace_file(const platform_files& files, std::string_view name,
 }
 
 step_result remove_file(const platform_files& files, std::string_view name) {
+  if (files.memory != nullptr) return memory_remove_file(files, name);
   std::string path = join_path(files.directory, name);
   if (!files.fail_remove.empty() && files.fail_remove == name)
     return step_fail(step_code::file_fault, describe("remove", path, EACCES));

@@ -89,6 +89,31 @@ TEST(platform, read_and_remove_faults) {
   EXPECT_FALSE(file_exists(files, "f.txt"));
 }
 
+TEST(platform, memory_disk_keeps_files_off_the_disk) {
+  temp_dir dir;
+  memory_disk disk;
+  platform_files files = files_in(dir);
+  files.memory = &disk;
+  ASSERT_TRUE(replace_file(files, "a.txt", bytes_of("one")).ok());
+  EXPECT_TRUE(file_exists(files, "a.txt"));
+  EXPECT_TRUE(dir.names().empty());
+  std::string text;
+  ASSERT_TRUE(read_file(files, "a.txt", text).ok());
+  EXPECT_EQ(text, "one");
+
+  files.fail_create = "a.txt";
+  EXPECT_EQ(replace_file(files, "a.txt", bytes_of("two")).code,
+            step_code::file_fault);
+  ASSERT_TRUE(read_file(files, "a.txt", text).ok());
+  EXPECT_EQ(text, "one");
+  files.fail_remove = "a.txt";
+  EXPECT_EQ(remove_file(files, "a.txt").code, step_code::file_fault);
+  files.fail_remove.clear();
+  EXPECT_TRUE(remove_file(files, "a.txt").ok());
+  EXPECT_FALSE(file_exists(files, "a.txt"));
+  EXPECT_EQ(read_file(files, "a.txt", text).code, step_code::file_fault);
+}
+
 TEST(platform, headless_messages_are_collected) {
   platform_files files;
   files.headless = true;

@@ -1,0 +1,291 @@
+// Windows backend of the platform seam.
+//
+// Files are handled through the Win32 API, never through the C runtime's text
+// mode: the bytes on disk must be exactly the bytes the writers built (they
+// already hold the CR LF line ends), as on every other platform.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <limits>
+
+#include "platform/platform.h"
+
+namespace {
+
+// The window class of the wait window. close_wait_window finds the window by
+// this class on the calling thread, so no handle has to be kept anywhere.
+constexpr char wait_window_class[] = "genera_scenario_attendere";
+constexpr char window_title[] = "genera_scenario";
+
+// The OS text of an error code, without its trailing line end.
+std::string system_text(DWORD err) {
+  char buffer[512];
+  DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, err,
+      0, buffer, static_cast<DWORD>(sizeof buffer), nullptr);
+  std::string text(buffer, n);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' ||
+                           text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) text = "system error";
+  return text + " (error " + std::to_string(err) + ")";
+}
+
+std::string describe(const char* operation, const std::string& path,
+                     DWORD err) {
+  return std::string("cannot ") + operation + " " + path + ": " +
+         system_text(err);
+}
+
+// Writes all of `data`; WriteFile takes at most a DWORD per call.
+bool write_all(HANDLE file, const std::uint8_t* data, std::size_t size,
+               DWORD& err) {
+  constexpr std::size_t max_chunk = std::numeric_limits<DWORD>::max();
+  while (size > 0) {
+    DWORD chunk = static_cast<DWORD>(size < max_chunk ? size : max_chunk);
+    DWORD written = 0;
+    if (!::WriteFile(file, data, chunk, &written, nullptr)) {
+      err = ::GetLastError();
+      return false;
+    }
+    if (written == 0) {
+      err = ERROR_WRITE_FAULT;
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+// Twips are 1/1440 inch; the screen's DPI turns them into pixels.
+int twips_to_pixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+// The wait window this thread has shown, if any. Another instance of the
+// program may have one on screen too; it belongs to another thread and is
+// left alone.
+HWND find_wait_window() {
+  DWORD thread = ::GetCurrentThreadId();
+  HWND window = nullptr;
+  while ((window = ::FindWindowExA(nullptr, window, wait_window_class,
+                                   nullptr)) != nullptr) {
+    if (::GetWindowThreadProcessId(window, nullptr) == thread) return window;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string executable_directory() {
+  std::string buffer(MAX_PATH, '\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(),
+                                   static_cast<DWORD>(buffer.size()));
+    if (n == 0) return "";
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    // The name was cut to fit: try again with room to spare, up to the longest
+    // path Windows can report.
+    if (buffer.size() >= 32768) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+  std::size_t backslash = buffer.rfind('\\');
+  if (backslash == std::string::npos) return "";
+  // A drive root stays "C:\": "C:" alone would mean the current directory of
+  // drive C, which is somewhere else.
+  if (backslash == 2 && buffer[1] == ':') return buffer.substr(0, 3);
+  return buffer.substr(0, backslash);
+}
+
+std::string join_path(std::string_view dir, std::string_view name) {
+  std::string path(dir);
+  path += '\\';
+  path += name;
+  return path;
+}
+
+bool file_exists(const platform_files& files, std::string_view name) {
+  if (files.memory != nullptr) return memory_file_exists(files, name);
+  DWORD attributes =
+      ::GetFileAttributesA(join_path(files.directory, name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+step_result read_file(const platform_files& files, std::string_view name,
+                      std::string& out) {
+  if (files.memory != nullptr) return memory_read_file(files, name, out);
+  std::string path = join_path(files.directory, name);
+  if (!files.fail_read.empty() && files.fail_read == name)
+    return step_fail(step_code::file_fault,
+                     describe("read", path, ERROR_READ_FAULT));
+  HANDLE file =
+      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return step_fail(step_code::file_fault,
+                     describe("open", path, ::GetLastError()));
+  out.clear();
+  char chunk[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(file, chunk, static_cast<DWORD>(sizeof chunk), &n,
+                    nullptr)) {
+      DWORD err = ::GetLastError();
+      ::CloseHandle(file);
+      return step_fail(step_code::file_fault, describe("read", path, err));
+    }
+    if (n == 0) break;
+    out.append(chunk, n);
+  }
+  ::CloseHandle(file);
+  return step_ok();
+}
+
+step_result replace_file(const platform_files& files, std::string_view name,
+                         const std::vector<std::uint8_t>& bytes) {
+  if (files.memory != nullptr) return memory_replace_file(files, name, bytes);
+  std::string path = join_path(files.directory, name);
+  std::string temp = path + ".tmp";
+  HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return step_fail(step_code::file_fault,
+                     describe("create", temp, ::GetLastError()));
+
+  DWORD err = 0;
+  bool written;
+  if (!files.fail_create.empty() && files.fail_create == name) {
+    // The injected fault strikes halfway through the content, the worst moment
+    // for a file replaced in place.
+    written = write_all(file, bytes.data(), bytes.size() / 2, err);
+    written = false;
+    err = ERROR_DISK_FULL;
+  } else {
+    written = write_all(file, bytes.data(), bytes.size(), err);
+  }
+  if (written && !::FlushFileBuffers(file)) {
+    written = false;
+    err = ::GetLastError();
+  }
+  if (!::CloseHandle(file) && written) {
+    written = false;
+    err = ::GetLastError();
+  }
+  if (!written) {
+    ::DeleteFileA(temp.c_str());
+    return step_fail(step_code::file_fault, describe("write", path, err));
+  }
+  if (!::MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    err = ::GetLastError();
+    ::DeleteFileA(temp.c_str());
+    return step_fail(step_code::file_fault, describe("replace", path, err));
+  }
+  return step_ok();
+}
+
+step_result remove_file(const platform_files& files, std::string_view name) {
+  if (files.memory != nullptr) return memory_remove_file(files, name);
+  std::string path = join_path(files.directory, name);
+  if (!files.fail_remove.empty() && files.fail_remove == name)
+    return step_fail(step_code::file_fault,
+                     describe("remove", path, ERROR_ACCESS_DENIED));
+  if (!::DeleteFileA(path.c_str())) {
+    DWORD err = ::GetLastError();
+    if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND)
+      return step_fail(step_code::file_fault, describe("remove", path, err));
+  }
+  return step_ok();
+}
+
+// The window is shown and painted once; the run then works without looking at
+// its message queue, so nothing in it is ever repainted or answered. That is
+// why it has no buttons: a close button that never reacts would only confuse.
+// Without a display (no desktop to show it on) the window cannot be created,
+// and the run goes on without it.
+void show_wait_window(platform_files& files) {
+  if (files.headless) return;
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = ::DefWindowProcA;
+  window_class.hInstance = instance;
+  window_class.hCursor = ::LoadCursor(nullptr, IDC_WAIT);
+  window_class.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = wait_window_class;
+  if (!::RegisterClassExA(&window_class) &&
+      ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    return;
+
+  int dpi_x = 96;
+  int dpi_y = 96;
+  if (HDC screen = ::GetDC(nullptr)) {
+    dpi_x = ::GetDeviceCaps(screen, LOGPIXELSX);
+    dpi_y = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+  }
+
+  // The sizes are those of the client area; the frame and the title bar come
+  // on top of them.
+  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION;
+  RECT outer = {0, 0, twips_to_pixels(4200, dpi_x),
+                twips_to_pixels(2688, dpi_y)};
+  ::AdjustWindowRect(&outer, style, FALSE);
+  HWND window = ::CreateWindowExA(
+      0, wait_window_class, window_title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+      instance, nullptr);
+  if (window == nullptr) return;
+
+  HWND label = ::CreateWindowExA(
+      0, "STATIC", "Attendere", WS_CHILD | WS_VISIBLE | SS_LEFT,
+      twips_to_pixels(960, dpi_x), twips_to_pixels(960, dpi_y),
+      twips_to_pixels(2652, dpi_x), twips_to_pixels(792, dpi_y), window,
+      nullptr, instance, nullptr);
+  if (label != nullptr) {
+    // 24 point: a negative height asks for the character height, in pixels.
+    HFONT font = ::CreateFontA(
+        -::MulDiv(24, dpi_y, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    if (font != nullptr)
+      ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  ::UpdateWindow(window);
+}
+
+void close_wait_window(platform_files& files) {
+  if (files.headless) return;
+  HWND window = find_wait_window();
+  if (window == nullptr) return;
+  // The label's font outlives the label: ask for it before the window goes.
+  HFONT font = nullptr;
+  if (HWND label = ::GetWindow(window, GW_CHILD))
+    font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
+  ::DestroyWindow(window);
+  if (font != nullptr) ::DeleteObject(font);
+}
+
+void show_message(platform_files& files, const std::string& text) {
+  if (files.headless) {
+    files.messages.push_back(text);
+    return;
+  }
+  // Without a desktop the box cannot be shown; standard error is then the
+  // only place left where the text may still reach someone. A failed box
+  // answers 0 on Windows and -1 under wine, so anything but OK counts.
+  if (::MessageBoxA(nullptr, text.c_str(), window_title, MB_OK) != IDOK)
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
