@@ -19,7 +19,7 @@ done < <(git ls-files | grep -v -E '\.(png|svg)$')
 [ "$bad" = 0 ]
 
 echo "== build and test"
-cmake -S . -B build && cmake --build build -j2 && ctest --test-dir build --output-on-failure
+bash tools/install_deps.sh && cmake -S . -B build && cmake --build build -j2 && ctest --test-dir build --output-on-failure
 
 echo "== sanitizers"
 cmake -S . -B build-sanitize -DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
