@@ -59,7 +59,7 @@ constexpr std::array<error_entry, 36> catalogue = {{
      "too many indicator boards with text: no line table slot is left for "
      "this board's text"},
     {105, true, "more than 80 mountain rows"},
-    {106, true, "a mountain stretch reaches beyond the end of the track grid"},
+    {106, true, "a mountain stretch reaches outside the track grid"},
     {107, true, "gradient rows fill beyond the end of the track grid"},
     {108, true, "a curve runs beyond the end of the track plan"},
     {110, true,
