@@ -15,10 +15,9 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
     record_error_code(ctx, 16);
     return;
   }
-  // The farthest mark lies eight cells below the signal. The position check
-  // bounds only the far end of the line, so a signal within the first cells
-  // is refused whole rather than placed without some of its marks.
-  if (cell == nullptr || k - 8 < 0) {
+  // The position check bounds only the far end of the line: a signal before
+  // the line origin has no cell at all and is refused.
+  if (cell == nullptr) {
     record_error_code(ctx, 110);
     return;
   }
@@ -34,7 +33,9 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
   cell->timer = sx == 2 ? low8(tempo) : std::uint8_t{0};
 
   // The marks overwrite whatever approach code the cells hold, marks of an
-  // earlier signal or station included: the row read last wins.
+  // earlier signal or station included: the row read last wins. A signal in
+  // the first cells of the line keeps the marks that fall inside the grid;
+  // those before cell 0 have nowhere to go.
   const std::int64_t mark_base = std::int64_t{30} * sx + std::int64_t{10} * dx;
   for (std::int64_t b = 1; b <= 4; ++b) {
     if (track_cell* mark = cell_at(ctx.grid, k - 2 * b))

@@ -82,6 +82,21 @@ TEST(signal_rows, values_timer_and_marks) {
   }
 }
 
+// Near the line origin the signal is placed and keeps the marks that fall
+// inside the grid; the others have no cell.
+TEST(signal_rows, marks_before_cell_0_are_dropped) {
+  train_fixture f;
+  const std::int16_t before = f.cell(0).approach;
+  f.read(train_source({"segnale, 300, 2, 4,0,0, 0, 1, 0,0,0, 0"}));
+  EXPECT_EQ(f.ctx.error_code, 0);
+  EXPECT_EQ(f.cell(7).kind, kind_signal);
+  EXPECT_EQ(f.cell(7).value4, 7);
+  EXPECT_EQ(f.cell(5).approach, 71);
+  EXPECT_EQ(f.cell(3).approach, 72);
+  EXPECT_EQ(f.cell(1).approach, 73);
+  EXPECT_EQ(f.cell(0).approach, before);  // not a mark cell of this signal
+}
+
 TEST(signal_rows, marks_overwrite_and_kind_11_is_free) {
   train_fixture f;
   f.cell(41).kind = kind_tunnel_marker;
@@ -111,8 +126,6 @@ TEST(signal_rows, refused_signals) {
   } cases[] = {
       {"segnale, 2010, 1, 1,1,1, 1, 1, 1,1,1, 0", 16, 2010, 39,
        "a second signal in the same cell"},
-      {"segnale, 300, 1, 1,1,1, 1, 1, 1,1,1, 0", 110, 300, 7,
-       "marks would fall before cell 0"},
       {"segnale, -1000, 1, 1,1,1, 1, 1, 1,1,1, 0", 110, -1000, 0,
        "a signal before the line origin"},
       {"segnale, 114901, 1, 1,1,1, 1, 1, 1,1,1, 0", 15, 114901, 2299,

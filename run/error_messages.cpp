@@ -62,9 +62,7 @@ constexpr std::array<error_entry, 36> catalogue = {{
     {106, true, "a mountain stretch reaches outside the track grid"},
     {107, true, "gradient rows fill beyond the end of the track grid"},
     {108, true, "a curve runs beyond the end of the track plan"},
-    {110, true,
-     "a signal lies so near the line origin that its approach marks would "
-     "fall before cell 0"},
+    {110, true, "a signal lies before the line origin, outside the track grid"},
     {111, true, "a cell of a slowdown lies outside the track grid"},
     {112, true, "the cell of a code-marker row lies outside the track grid"},
     {113, true, "a station's cells lie beyond the end of the track grid"},

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "scenario/write_document.h"
 #include "test/run_fixture.h"
 #include "test/temp_dir.h"
 
@@ -187,6 +188,47 @@ TEST(report_outcome, tells_the_user_what_the_run_ended_with) {
       EXPECT_EQ(ctx.files.messages, std::vector<std::string>{c.expected});
     }
     EXPECT_EQ(exit_status(ctx, r), c.status);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A taken header place stops the run before any binary file is written: the
+// files of an earlier run stay as they were.
+TEST(memorizza_percorso, header_checks_stop_before_any_binary_file) {
+  struct {
+    std::string train_row;
+    std::string number;
+    const char* note;
+  } cases[] = {
+      {"segnale, 10, 2, 4,0,0, 0, 0, 0,0,0, 0", "1250",
+       "a signal in cell 1 gives it a value1"},
+      {"rallentamento, 0, 0, 500, 0, 0, 5", "1251",
+       "a slowdown start in cell 1 with speed 0 and a second speed"},
+  };
+  const std::string binaries[] = {"Cendra_Gelsio2_linea.dat",
+                                  "Cendra_Gelsio2_EC 482.sim",
+                                  "Cendra_Gelsio2_EC 482.dat"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    temp_dir dir;
+    for (const std::string& name : binaries) dir.write(name, "earlier run");
+    compile_context ctx = make_test_context(dir.path());
+    ASSERT_TRUE(dati_linea(ctx).ok());
+    dir.write("Cendra_Gelsio2_EC 482-.txt",
+              "[generale]\r\n" + c.train_row + "\r\n[fine]\r\n");
+    step_result r = memorizza_percorso(ctx, 1);
+    EXPECT_EQ(r.code, step_code::header_check);
+    EXPECT_EQ(r.detail, c.number);
+    EXPECT_EQ(ctx.error_code, 0);
+    for (const std::string& name : binaries)
+      EXPECT_EQ(dir.read(name), "earlier run") << name;
+    report_outcome(ctx, r);
+    EXPECT_EQ(ctx.files.messages,
+              std::vector<std::string>{" Errore n. " + c.number});
+    EXPECT_EQ(exit_status(ctx, r), 2);
   }
 }
 

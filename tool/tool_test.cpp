@@ -417,7 +417,7 @@ std::vector<fault_case> fault_cases() {
   const auto twin_signal =
       "segnale,    2010,   1, 4, 0,  0, 0,    0,  0,0,0, 0";
   const auto early_signal =
-      "segnale,     300,   2, 4, 0,  0, 0,    0,  0,0,0, 0";
+      "segnale,    -300,   2, 4, 0,  0, 0,    0,  0,0,0, 0";
   const auto board_on_signal = "rallentamento,   3200,  60,  500,  0,  0,  0";
   const auto start_on_signal = "rallentamento,   2000,  60,  500,  0,  0,  0";
   const auto end_on_signal = "rallentamento,   1000,  60,  1000,  0,  0,  0";
@@ -534,9 +534,9 @@ std::vector<fault_case> fault_cases() {
       row_fault("16: a second signal in cell 41", T,
                 {insert_rows(T, signal_2000, {twin_signal})}, twin_signal, 16,
                 2010),
-      row_fault("110: a signal whose approach marks would fall before cell 0",
-                T, {insert_rows(T, signal_2000, {early_signal})}, early_signal,
-                110, 300),
+      row_fault("110: a signal before the line origin", T,
+                {insert_rows(T, signal_2000, {early_signal})}, early_signal,
+                110, -300),
       row_fault("7: a code marker on the signal cell 41", T,
                 {insert_rows(T, after_signals, {taken_code_cell})},
                 taken_code_cell, 7, 2050),
