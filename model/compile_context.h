@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/curve_table.h"
 #include "model/line_table.h"
@@ -18,6 +19,16 @@ enum class error_source : std::uint8_t {
   line_source,
   train_source,
   markers,  // signal-code marker placement
+};
+
+// Something an author would want to know about a source that compiles all the
+// same: a field passed over, a number read as 0, a value replaced. Warnings are
+// observations only; nothing in the compiler ever reads them.
+struct author_warning {
+  error_source where = error_source::none;
+  std::int32_t line = 0;  // of the field, from 1
+  std::int32_t column = 0;
+  std::string text;
 };
 
 struct compile_context {
@@ -55,6 +66,12 @@ struct compile_context {
   // 83 was read from (0: none), moved with it when the references are
   // ordered, so a fault found in them later can name its row.
   std::array<std::int32_t, 3> reference_lines{};
+
+  // Warnings for authors, collected by the readers only when asked for: the
+  // program itself never looks at them. The compile procedure clears them;
+  // each source's warnings stand in line and column order.
+  bool collect_warnings = false;
+  std::vector<author_warning> warnings;
 };
 
 // Records a code with its position.

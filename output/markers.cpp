@@ -1,6 +1,7 @@
 #include "output/markers.h"
 
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -90,30 +91,54 @@ void mark_start_groups(compile_context& ctx, std::int32_t i) {
   }
 }
 
+// For every cell, the first slowdown end (kind 2) at or above it, or -1 when
+// there is none up to the last cell. The pass never makes or removes a
+// kind-2 cell, so one table, built before it, serves the whole pass.
+std::vector<std::int32_t> slowdown_ends_above(const track_grid& grid) {
+  const std::int32_t last = grid.last_index();
+  std::vector<std::int32_t> next_end(static_cast<std::size_t>(last) + 2, -1);
+  for (std::int32_t w = last; w >= 0; --w)
+    next_end[static_cast<std::size_t>(w)] =
+        has_kind(grid, w, kind_slowdown_end)
+            ? w
+            : next_end[static_cast<std::size_t>(w) + 1];
+  return next_end;
+}
+
 // Walks up from the slowdown start in cell i to its end cell (the first
 // kind-2 cell above it) and returns that cell, or -1 when the walk reaches
 // the last cell of the grid first. With `place_rhythm` it places a marker
 // every 8 cells on the way; a marker moved one cell down or up restarts the
 // count from where it actually went. Markers placed before the walk runs out
 // of grid stay, as the pass never removes a marker.
+//
+// Where no marker is placed any more the end is looked up instead of walked
+// to, which keeps the whole pass linear in the length of the grid however
+// many slowdowns share a stretch: every 8 steps of a walk place a marker on
+// a free cell, and no cell is taken twice.
 std::int32_t walk_to_end(compile_context& ctx, std::int32_t i,
-                         bool place_rhythm) {
+                         bool place_rhythm,
+                         const std::vector<std::int32_t>& next_end) {
   track_grid& grid = ctx.grid;
   const std::int32_t last = grid.last_index();
+  if (i >= last) return -1;
+  if (!place_rhythm) return next_end[static_cast<std::size_t>(i) + 1];
   std::int32_t k = 0;
   for (std::int32_t w = i + 1; w <= last; ++w) {
     ++k;
-    if (place_rhythm && k == rhythm_cells) {
-      if (place_if_free(grid, w))
+    if (k == rhythm_cells) {
+      if (place_if_free(grid, w)) {
         k = 0;
-      else if (place_if_free(grid, w - 1))
+      } else if (place_if_free(grid, w - 1)) {
         k = 1;
-      else if (place_if_free(grid, w + 1))  // refused beyond the last cell
+      } else if (place_if_free(grid, w + 1)) {  // refused beyond the last cell
         k = -1;
-      else
-        // k stays at 8 and never comes back to it: no further marker in this
-        // slowdown.
+      } else {
+        // k never comes back to 8: no further marker in this slowdown, only
+        // its end is left to find.
         record_marker_error(ctx, code_no_free_cell_in_slowdown, w);
+        return next_end[static_cast<std::size_t>(w)];
+      }
     }
     if (has_kind(grid, w, kind_slowdown_end)) return w;
   }
@@ -138,7 +163,8 @@ void mark_before_next_signal(compile_context& ctx, std::int32_t end) {
     record_marker_error(ctx, code_no_free_cell_in_slowdown, end);
 }
 
-void mark_slowdown(compile_context& ctx, std::int32_t i) {
+void mark_slowdown(compile_context& ctx, std::int32_t i,
+                   const std::vector<std::int32_t>& next_end) {
   const track_cell* start = cell_at(ctx.grid, i);
   if (start == nullptr) return;
   const bool slow = start->value1 < rhythm_speed_limit;
@@ -146,7 +172,7 @@ void mark_slowdown(compile_context& ctx, std::int32_t i) {
   mark_start_groups(ctx, i);
   // A fast slowdown gets no rhythm markers, but its end is still found by the
   // same walk: the signal just after it needs its marker all the same.
-  const std::int32_t end = walk_to_end(ctx, i, slow);
+  const std::int32_t end = walk_to_end(ctx, i, slow, next_end);
   if (end < 0) {
     record_marker_error(ctx, code_slowdown_without_end, i);
     return;
@@ -162,9 +188,12 @@ void place_markers(compile_context& ctx) {
   // Cells N - 1 and N are never examined; a grid of fewer than four cells has
   // nothing to examine.
   const std::int32_t last_examined = ctx.grid.last_index() - 2;
+  if (last_examined < 1) return;
+  const std::vector<std::int32_t> next_end = slowdown_ends_above(ctx.grid);
   for (std::int32_t i = 1; i <= last_examined; ++i) {
     if (has_kind(ctx.grid, i, kind_warning_board))
       mark_signals_before_board(ctx, i);
-    if (has_kind(ctx.grid, i, kind_slowdown_start)) mark_slowdown(ctx, i);
+    if (has_kind(ctx.grid, i, kind_slowdown_start))
+      mark_slowdown(ctx, i, next_end);
   }
 }

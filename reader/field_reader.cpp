@@ -87,6 +87,10 @@ bool read_number_as(source_cursor& cur, T& out) {
 
   std::int64_t value = 0;
   if (!parse_number(digits, value, cur.last_number)) return false;
+  if (cur.keep_odd_numbers && (cur.last_number == number_form::not_number ||
+                               cur.last_number == number_form::cut))
+    cur.odd_numbers.push_back({cur.field_line, cur.field_column,
+                               cur.last_number, std::string(digits)});
   if (value < std::numeric_limits<T>::min() ||
       value > std::numeric_limits<T>::max())
     return false;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How the last numeric field read looked; only reports to authors use it.
 enum class number_form : std::uint8_t {
@@ -23,6 +24,14 @@ enum class number_form : std::uint8_t {
   empty,       // nothing at all: reads as 0
   not_number,  // no leading digits: reads as 0
   cut,         // digits followed by other characters: the digits count
+};
+
+// A numeric field that was not a plain number, kept for reports to authors.
+struct odd_number {
+  std::int32_t line = 0;
+  std::int32_t column = 0;
+  number_form form = number_form::not_number;
+  std::string text;  // the field as written
 };
 
 struct source_cursor {
@@ -33,6 +42,10 @@ struct source_cursor {
   std::int32_t field_line = 0;  // where the last field read began
   std::int32_t field_column = 0;
   number_form last_number = number_form::number;
+  // When set, every numeric field that is not a number or is cut is kept in
+  // odd_numbers, in reading order. Off, the reader keeps nothing.
+  bool keep_odd_numbers = false;
+  std::vector<odd_number> odd_numbers;
 };
 
 inline source_cursor make_cursor(std::string_view text) {

@@ -62,6 +62,44 @@ constexpr line_keyword line_rows[] = {
     {"cartello", "indicat", line_row::text_board},
 };
 
+// How the warnings for authors name each row.
+noted_row noted_as(general_row row) {
+  switch (row) {
+    case general_row::length:
+      return noted_row::line_length;
+    case general_row::reference_three:
+      return noted_row::reference_three;
+    case general_row::reference_two:
+      return noted_row::reference_two;
+    case general_row::reference_one:
+      return noted_row::reference_one;
+    case general_row::background_one:
+      return noted_row::background_one;
+    case general_row::background_two:
+      return noted_row::background_two;
+    case general_row::background_three:
+      return noted_row::background_three;
+    case general_row::signal_repetition:
+      break;
+  }
+  return noted_row::signal_repetition;
+}
+noted_row noted_as(line_row row) {
+  switch (row) {
+    case line_row::gradient:
+      return noted_row::gradient;
+    case line_row::curve:
+      return noted_row::curve;
+    case line_row::mountain:
+      return noted_row::mountain;
+    case line_row::speed_board:
+      return noted_row::speed_board;
+    case line_row::text_board:
+      break;
+  }
+  return noted_row::text_board;
+}
+
 line_record& fixed_slot(compile_context& ctx, int n) {
   return ctx.table.slots[static_cast<std::size_t>(n)];
 }
@@ -179,26 +217,35 @@ row_outcome find_general_section(compile_context& ctx, line_reading& r) {
       record_error_code(ctx, 102);
       return line_coded_error(ctx, r);
     }
-    if (contains_keyword(ctx.current_token, "[generale]"))
+    if (contains_keyword(ctx.current_token, "[generale]")) {
+      note_general_found(ctx, r.notes);
       return row_outcome::next_row;
+    }
+    note_before_general(ctx, r.notes, r.cur, ctx.current_token);
   }
 }
 
 row_outcome read_general_section(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
-    if (at_end(r.cur)) break;
+    if (at_end(r.cur)) {
+      note_last_field(ctx, r.notes, r.cur, ctx.current_token);
+      break;
+    }
     // Up to ten comments in a row; a comment that is the last field leaves
     // nothing to read in its place.
     if (skip_comments(r.cur, ctx.current_token, 10, false) ==
         skip_outcome::failure)
       return line_reading_failure(
           ctx, r, "general section: a comment is the last field");
+    note_token(ctx, r.notes, r.cur, ctx.current_token, 10);
     for (const general_keyword& entry : general_rows) {
       if (!has_general_keywords(ctx.current_token, entry)) continue;
+      note_row(ctx, r.notes, noted_as(entry.row));
       row_outcome outcome = read_general_row(ctx, r, entry.row);
       if (outcome != row_outcome::next_row) return outcome;
     }
+    note_token_end(ctx, r.notes);
     if (ends_general_section(ctx.current_token)) break;
   }
   // Everything after the general section needs the grid; without the length
@@ -237,11 +284,15 @@ row_outcome read_line_row(compile_context& ctx, line_reading& r, line_row row) {
 row_outcome read_rows(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
-    if (at_end(r.cur)) break;
+    if (at_end(r.cur)) {
+      note_last_field(ctx, r.notes, r.cur, ctx.current_token);
+      break;
+    }
     switch (skip_comments(r.cur, ctx.current_token, 2, true)) {
       case skip_outcome::token_ready:
         break;
       case skip_outcome::end_reached:
+        note_last_field(ctx, r.notes, r.cur, ctx.current_token);
         return row_outcome::next_row;
       case skip_outcome::failure:
         return line_reading_failure(ctx, r,
@@ -249,11 +300,14 @@ row_outcome read_rows(compile_context& ctx, line_reading& r) {
     }
     // Each entry is tested on its own, so a token with two keywords is read
     // as both rows, in table order.
+    note_token(ctx, r.notes, r.cur, ctx.current_token, 2);
     for (const line_keyword& entry : line_rows) {
       if (!has_line_keywords(ctx, entry)) continue;
+      note_row(ctx, r.notes, noted_as(entry.row));
       row_outcome outcome = read_line_row(ctx, r, entry.row);
       if (outcome != row_outcome::next_row) return outcome;
     }
+    note_token_end(ctx, r.notes);
   }
   return row_outcome::next_row;
 }
@@ -369,10 +423,13 @@ read_end read_line_source(compile_context& ctx) {
   }
   line_reading r;
   r.cur = make_cursor(text);
+  start_notes(ctx, r.notes, error_source::line_source, note_phase::line_general,
+              r.cur);
 
   row_outcome outcome = find_general_section(ctx, r);
   if (outcome == row_outcome::next_row) outcome = read_general_section(ctx, r);
   if (outcome == row_outcome::next_row) {
+    note_references(ctx, r.notes);
     progressive_ordina(ctx);
     // The rows start from a fresh state (line_reading's initial values); the
     // plan starts at the origin heading along its second coordinate.
@@ -382,8 +439,10 @@ read_end read_line_source(compile_context& ctx) {
       (void)set_curve_int16(ctx.curves, 1, 0, 0);
       (void)set_curve_int16(ctx.curves, 1, 1, 1);
     }
+    r.notes.phase = note_phase::line_rows;
     outcome = read_rows(ctx, r);
   }
+  finish_notes(ctx, r.notes, r.cur);
   if (outcome == row_outcome::coded_error) return read_end::coded_error;
   if (outcome == row_outcome::reading_failure) return read_end::reading_failure;
 

@@ -30,23 +30,34 @@ std::uint8_t stored_gradient(std::int32_t per_mille) {
                                    100u);
 }
 
-// One metre of the plan from the direction of the metre before it. A curved
-// metre turns that direction by about kappa radians; the direction is never
-// rescaled, so it lengthens very slightly along every curve. Returns false
-// when metre m lies outside the table.
-bool straight_step(curve_table& ct, std::int64_t m) {
-  double dx = curve_value(ct, m - 1, 0) - curve_value(ct, m - 2, 0);
-  double dy = curve_value(ct, m - 1, 1) - curve_value(ct, m - 2, 1);
-  return set_curve_real(ct, m, 0, curve_value(ct, m - 1, 0) + dx) &&
-         set_curve_real(ct, m, 1, curve_value(ct, m - 1, 1) + dy);
+// The walk over the plan keeps the two metres before the next one at hand:
+// they are the very doubles the table holds, and a long line's plan (a
+// million metres) then costs a few operations per metre instead of reading
+// both points back from the table at every step.
+struct plan_walk {
+  double x1, y1;  // metre m - 1
+  double x2, y2;  // metre m - 2
+};
+
+plan_walk start_walk(const curve_table& ct, std::int64_t m) {
+  return {curve_value(ct, m - 1, 0), curve_value(ct, m - 1, 1),
+          curve_value(ct, m - 2, 0), curve_value(ct, m - 2, 1)};
 }
-bool curved_step(curve_table& ct, std::int64_t m, double kappa) {
-  double dx = curve_value(ct, m - 1, 0) - curve_value(ct, m - 2, 0);
-  double dy = curve_value(ct, m - 1, 1) - curve_value(ct, m - 2, 1);
-  return set_curve_real(ct, m, 0,
-                        curve_value(ct, m - 1, 0) + (dx + kappa * dy)) &&
-         set_curve_real(ct, m, 1,
-                        curve_value(ct, m - 1, 1) + (dy - kappa * dx));
+
+// Metre m of the plan from the direction of the metre before it. A curved
+// metre turns that direction by about kappa radians; the direction is never
+// rescaled, so it lengthens very slightly along every curve. Returns false,
+// with nothing stored, when metre m lies outside the table.
+bool step_plan(curve_table& ct, plan_walk& w, std::int64_t m, bool curved,
+               double kappa) {
+  const double dx = w.x1 - w.x2;
+  const double dy = w.y1 - w.y2;
+  const double x = curved ? w.x1 + (dx + kappa * dy) : w.x1 + dx;
+  const double y = curved ? w.y1 + (dy - kappa * dx) : w.y1 + dy;
+  if (!set_curve_real(ct, m, 0, x) || !set_curve_real(ct, m, 1, y))
+    return false;
+  w = {x, y, w.x1, w.y1};
+  return true;
 }
 
 // The curvature per metre of the class named in a curve token: the first of
@@ -72,10 +83,9 @@ bool curve_class_curvature(const std::string& token, double& kappa) {
 // it is written; the metres up to E computed so far stay in the table.
 row_outcome walk_plan(compile_context& ctx, line_reading& r, std::int64_t last,
                       bool curved, double kappa, std::int32_t start_m) {
+  plan_walk w = start_walk(ctx.curves, r.curve_metre);
   while (r.curve_metre <= last) {
-    bool stored = curved ? curved_step(ctx.curves, r.curve_metre, kappa)
-                         : straight_step(ctx.curves, r.curve_metre);
-    if (!stored) {
+    if (!step_plan(ctx.curves, w, r.curve_metre, curved, kappa)) {
       record_error(ctx, code_curve_beyond_plan, start_m);
       return line_coded_error(ctx, r);
     }
@@ -120,10 +130,13 @@ row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
   if (!read_fields(r.cur, p, g))
     return line_reading_failure(
         ctx, r, "gradient row: a number is missing or out of range");
+  note_gradient_value(ctx, r.notes, r.cur, g);
   if (!position_fits(ctx.grid.last_index(), p, row_margin_m))
     return line_beyond_grid(ctx, r, p);
   std::int32_t k = 0;
   (void)nearest_i32(static_cast<double>(p) / 50.0, k);  // always fits
+  note_fill_row(ctx, r.notes, r.notes.gradient, "gradient", p, k,
+                r.gradient_fill);
   // The row closes the stretch of the row before it: cells from the fill
   // index up to k - 1 take the previous gradient, and always at least one
   // cell, so rows that repeat a position still move the fill on. Since
@@ -160,6 +173,7 @@ row_outcome read_curve_row(compile_context& ctx, line_reading& r) {
     return line_coded_error(ctx, r);
   }
   if (contains_keyword(ctx.current_token, "s")) kappa = -kappa;
+  note_curve_row(ctx, r.notes, s, lc, r.curve_metre);
 
   // Metres up to the start continue the last direction; the curve itself
   // turns metres s + 1 to s + lc. A row behind the walk only turns what is
@@ -225,6 +239,7 @@ row_outcome read_mountain_row(compile_context& ctx, line_reading& r) {
         ctx, r, "mountain row: a number is missing or out of range");
   if (!position_fits(ctx.grid.last_index(), inizio, row_margin_m))
     return line_beyond_grid(ctx, r, inizio);
+  note_mountain_row(ctx, r.notes, inizio, fine);
   memo_montagna(ctx, r, inizio, fine, tipo);
   if (ctx.error_code > 0) return line_coded_error(ctx, r);
   return row_outcome::next_row;
@@ -328,6 +343,7 @@ void curve_tail(compile_context& ctx, line_reading& r) {
   if (!ctx.curves.allocated()) return;
   // The last direction runs on to metre E - 2; E - 1 and E stay empty.
   std::int64_t last = static_cast<std::int64_t>(ctx.curves.last_metre) - 2;
+  plan_walk w = start_walk(ctx.curves, r.curve_metre);
   for (; r.curve_metre <= last; ++r.curve_metre)
-    (void)straight_step(ctx.curves, r.curve_metre);
+    (void)step_plan(ctx.curves, w, r.curve_metre, false, 0.0);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "model/compile_context.h"
+#include "reader/author_notes.h"
 #include "reader/field_reader.h"
 
 // The mountain lists hold this many rows, entries 1 to 80.
@@ -35,6 +36,9 @@ struct line_reading {
   // completed reading hands its last value to the station rows through
   // ctx.board_slot.
   std::int32_t board_slot = first_board_slot;
+
+  // Warnings for authors; they never change what is read.
+  author_notes notes;
 };
 
 // How a row left the reading.

@@ -22,6 +22,7 @@ read_end reading_failure(compile_context& ctx, const std::string& detail) {
 
 void memorizza_dati(compile_context& ctx) {
   ctx.reference_lines = {};
+  ctx.warnings.clear();
   ctx.table.slots[slot_scenario_header].label = ctx.scenario_name;
   ctx.table.slots[slot_train_header].label = ctx.train_name;
   if (!file_exists(ctx.files, line_source_name(ctx))) {

@@ -59,6 +59,7 @@ row_result read_signal_row(compile_context& ctx, train_reading& reading) {
                    tempo))
     return row_unreadable(ctx, reading,
                           "a field of a signal row cannot be read");
+  note_signal_timer(ctx, reading.notes, reading.cur, sx, tempo);
   if (!row_fits(ctx, posizione, row_margin_m))
     return beyond_grid(ctx, reading, posizione);
 

@@ -109,6 +109,7 @@ row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
   // Only the start is tested against the grid; the end cell is checked when
   // the slowdown is laid.
   if (!row_fits(ctx, x, row_margin_m)) return beyond_grid(ctx, reading, x);
+  note_slowdown_flags(ctx, reading.notes, x, f_ta);
 
   const std::int32_t code_before = ctx.error_code;
   memo_rallentamento(ctx, x, v, l, f_tt, f_ta, d_v);

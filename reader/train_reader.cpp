@@ -45,6 +45,33 @@ constexpr std::array<row_keyword, 10> train_keywords = {{
     {"stazione", "", train_row::station},
 }};
 
+// How the warnings for authors name each row.
+noted_row noted_as(train_row row) {
+  switch (row) {
+    case train_row::braked_mass:
+      return noted_row::braked_mass;
+    case train_row::carriages:
+      return noted_row::carriages;
+    case train_row::speed_limit:
+      return noted_row::speed_limit;
+    case train_row::adhesion:
+      return noted_row::adhesion;
+    case train_row::clock:
+      return noted_row::clock;
+    case train_row::sand:
+      return noted_row::sand;
+    case train_row::signal:
+      return noted_row::signal;
+    case train_row::slowdown:
+      return noted_row::slowdown;
+    case train_row::code_marker:
+      return noted_row::code_marker;
+    case train_row::station:
+      break;
+  }
+  return noted_row::station;
+}
+
 // Rows of general data are stored as read: what they mean is the
 // simulator's business.
 row_result read_general_row(compile_context& ctx, train_reading& reading,
@@ -95,9 +122,12 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
   if (!read_fields(reading.cur, p, v))
     return row_unreadable(ctx, reading,
                           "a field of a speed-limit row cannot be read");
+  note_speed_value(ctx, reading.notes, reading.cur, v);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(static_cast<double>(p) / 50.0);
   const std::int32_t last = ctx.grid.last_index();
+  note_fill_row(ctx, reading.notes, reading.notes.speed_limit, "speed limit", p,
+                n, reading.speed_fill_index);
   if (n > 0 && reading.speed_fill_index < last) {
     std::uint8_t units = 0;
     if (!speed_units(reading.previous_speed_kmh, units))
@@ -123,8 +153,11 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   if (!read_fields(reading.cur, p, a))
     return row_unreadable(ctx, reading,
                           "a field of an adhesion row cannot be read");
+  note_adhesion_value(ctx, reading.notes, reading.cur, a);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(static_cast<double>(p) / 50.0);
+  note_fill_row(ctx, reading.notes, reading.notes.adhesion, "adhesion", p, n,
+                reading.adhesion_fill_index);
   if (n > 0) {
     do {
       track_cell* cell = cell_at(ctx.grid, reading.adhesion_fill_index);
@@ -165,6 +198,7 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
     if (!contains_keyword(token, entry.keyword) ||
         !contains_keyword(token, entry.also))
       continue;
+    note_row(ctx, reading.notes, noted_as(entry.row));
     row_result r = read_row(ctx, reading, entry.row);
     if (r != row_result::next) return r;
   }
@@ -172,11 +206,14 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
 }
 
 // Everything before "[generale]" is passed over unread, keywords included.
-void skip_to_general_section(compile_context& ctx, train_reading& reading) {
+// False when the text holds no "[generale]".
+bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
-    if (!read_text_field(reading.cur, ctx.current_token)) return;
-    if (contains_keyword(ctx.current_token, "[generale]")) return;
+    if (!read_text_field(reading.cur, ctx.current_token)) return false;
+    if (contains_keyword(ctx.current_token, "[generale]")) return true;
+    note_before_general(ctx, reading.notes, reading.cur, ctx.current_token);
   }
+  return false;
 }
 
 // Reads rows until the end of the text. The last field is never examined:
@@ -185,17 +222,23 @@ row_result read_rows(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
     if (!read_text_field(reading.cur, ctx.current_token))
       return row_unreadable(ctx, reading, "a token cannot be read");
-    if (at_end(reading.cur)) break;
+    if (at_end(reading.cur)) {
+      note_last_field(ctx, reading.notes, reading.cur, ctx.current_token);
+      break;
+    }
     switch (skip_comments(reading.cur, ctx.current_token, 2, true)) {
       case skip_outcome::end_reached:
+        note_last_field(ctx, reading.notes, reading.cur, ctx.current_token);
         return row_result::next;
       case skip_outcome::failure:
         return row_unreadable(ctx, reading, "a token cannot be read");
       case skip_outcome::token_ready:
         break;
     }
+    note_token(ctx, reading.notes, reading.cur, ctx.current_token, 2);
     row_result r = dispatch(ctx, reading);
     if (r != row_result::next) return r;
+    note_token_end(ctx, reading.notes);
   }
   return row_result::next;
 }
@@ -312,9 +355,16 @@ read_end read_train_source(compile_context& ctx) {
   }
   train_reading reading;
   reading.cur = make_cursor(text);
-  skip_to_general_section(ctx, reading);
+  start_notes(ctx, reading.notes, error_source::train_source,
+              note_phase::train_rows, reading.cur);
+  if (skip_to_general_section(ctx, reading))
+    note_general_found(ctx, reading.notes);
+  else
+    note_no_general_section(ctx, reading.notes);
 
-  switch (read_rows(ctx, reading)) {
+  const row_result rows = read_rows(ctx, reading);
+  finish_notes(ctx, reading.notes, reading.cur);
+  switch (rows) {
     case row_result::next:
     case row_result::beyond_grid:
       return finish_reading(ctx, reading);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "model/compile_context.h"
+#include "reader/author_notes.h"
 #include "reader/field_reader.h"
 #include "reader/source_reading.h"
 
@@ -26,6 +27,7 @@ struct train_reading {
   std::int32_t adhesion_fill_index = 0;  // next cell to take an adhesion
   std::int32_t previous_adhesion = 0;
   std::int32_t station_slot = 1;  // line table slot of the next station
+  author_notes notes;             // warnings for authors; never read back
 };
 
 enum class row_result {

@@ -25,6 +25,16 @@ step_result write_documents(compile_context& ctx) {
   return step_ok();
 }
 
+// The error slot in one line. A reading failure also says what failed: the
+// file and the operation that the system refused, or the row that could not
+// be read, so the user knows where to look.
+std::string error_slot_line(const compile_context& ctx) {
+  std::string text = describe_error_slot(ctx);
+  if (ctx.error_code == 25 && !ctx.error_detail.empty())
+    text += ": " + ctx.error_detail;
+  return text;
+}
+
 }  // namespace
 
 step_result memorizza_percorso(compile_context& ctx, std::int32_t j) {
@@ -48,14 +58,14 @@ void report_outcome(compile_context& ctx, const step_result& result) {
   switch (result.code) {
     case step_code::ok:
       if (ctx.error_code != 0)
-        show_message(ctx.files, program + describe_error_slot(ctx));
+        show_message(ctx.files, program + error_slot_line(ctx));
       break;
     case step_code::header_check:
       errore(ctx, result.detail);
       break;
     case step_code::no_grid:
       show_message(ctx.files,
-                   program + describe_error_slot(ctx) + "; " + result.detail);
+                   program + error_slot_line(ctx) + "; " + result.detail);
       break;
     case step_code::file_fault:
       show_message(ctx.files, program + result.detail);

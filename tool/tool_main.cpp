@@ -9,6 +9,9 @@
 #include "run/error_messages.h"
 #include "run/run_sequence.h"
 #include "scenario/write_document.h"
+#include "tool/check.h"
+#include "tool/dump.h"
+#include "tool/plot.h"
 
 namespace {
 
@@ -22,6 +25,7 @@ struct tool_options {
   std::string train = embedded_train_name;
   bool no_profile = false;
   bool summary = false;
+  bool werror = false;  // check: warnings count as errors
 };
 
 // The names become parts of file names, so a separator would put a file
@@ -153,12 +157,34 @@ void report_compile(const compile_context& ctx, const tool_options& o,
 
 int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
   compile_context ctx = make_context(o, o.scenario, o.train);
+  ctx.collect_warnings = true;
   const step_result r = memorizza_percorso(ctx, o.no_profile ? 0 : 1);
   report_compile(ctx, o, r, err);
+  (void)print_warnings(ctx, shown(o, line_source_name(ctx)),
+                       shown(o, train_source_name(ctx)), false, err);
   if (o.summary)
     out << "error_code=" << ctx.error_code
         << " error_position=" << ctx.error_position << '\n';
   return exit_status(ctx, r);
+}
+
+// A compile in memory: the same report, the warnings and a count, and not a
+// file written.
+int run_check(const tool_options& o, std::ostream& out, std::ostream& err) {
+  compile_context ctx = make_context(o, o.scenario, o.train);
+  ctx.collect_warnings = true;
+  memory_disk disk;
+  const step_result r = compile_in_memory(ctx, disk, o.no_profile ? 0 : 1);
+  report_compile(ctx, o, r, err);
+  const int warnings =
+      print_warnings(ctx, shown(o, line_source_name(ctx)),
+                     shown(o, train_source_name(ctx)), o.werror, err);
+  const int errors = error_count(ctx, r) + (o.werror ? warnings : 0);
+  err << count_line(errors, o.werror ? 0 : warnings) << '\n';
+  if (o.summary)
+    out << "error_code=" << ctx.error_code
+        << " error_position=" << ctx.error_position << '\n';
+  return check_status(errors, warnings, o.werror);
 }
 
 void add_dir_option(CLI::App& command, tool_options& o) {
@@ -169,19 +195,39 @@ void add_dir_option(CLI::App& command, tool_options& o) {
       ->check(CLI::ExistingDirectory);
 }
 
+// The options of a compile, which check shares.
+void add_compile_options(CLI::App& command, tool_options& o) {
+  add_dir_option(command, o);
+  command.add_option("--scenario", o.scenario, "the scenario name")
+      ->check(check_name, "NAME")
+      ->capture_default_str();
+  command.add_option("--train", o.train, "the train name")
+      ->check(check_name, "NAME")
+      ->capture_default_str();
+  command.add_flag(
+      "--no-profile", o.no_profile,
+      "compile without the curve table; the line profile file is not written");
+  command.add_flag(
+      "--summary", o.summary,
+      "end the output with the line error_code=N error_position=P");
+}
+
 }  // namespace
 
 int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   tool_options o;
   CLI::App app{
-      "Exports the embedded scenario as sources and compiles "
-      "scenario sources into the simulator's binary files.",
+      "Exports the embedded scenario as sources, compiles and checks "
+      "scenario sources, and shows the simulator's binary files as text "
+      "(dump) or as a picture (plot).",
       program_name};
   app.require_subcommand(1);
   app.footer(
       "A fault in a source is shown as FILE:LINE: error CODE: meaning (at P "
-      "m).\nExit status: 0 clean, 1 compiled with an error recorded, 2 "
-      "stopped (no output, or bad arguments).");
+      "m), a warning as FILE:LINE:COLUMN: warning: text.\nExit status: 0 "
+      "clean, 1 compiled with an error recorded, 2 stopped (no output, or bad "
+      "arguments); check: 0 or 1; dump and plot: 0, or 2 for a file they "
+      "cannot read.");
 
   CLI::App* export_command = app.add_subcommand(
       "export",
@@ -194,19 +240,19 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
       "compile",
       "compile DIR/SCENARIO_linea.txt and DIR/SCENARIO_TRAIN-.txt into the "
       "three binary files; the sources are kept");
-  add_dir_option(*compile_command, o);
-  compile_command->add_option("--scenario", o.scenario, "the scenario name")
-      ->check(check_name, "NAME")
-      ->capture_default_str();
-  compile_command->add_option("--train", o.train, "the train name")
-      ->check(check_name, "NAME")
-      ->capture_default_str();
-  compile_command->add_flag(
-      "--no-profile", o.no_profile,
-      "compile without the curve table; the line profile file is not written");
-  compile_command->add_flag(
-      "--summary", o.summary,
-      "end the output with the line error_code=N error_position=P");
+  add_compile_options(*compile_command, o);
+
+  CLI::App* check_command = app.add_subcommand(
+      "check",
+      "compile in memory and report errors and warnings; no file is written");
+  add_compile_options(*check_command, o);
+  check_command->add_flag("--werror", o.werror,
+                          "count warnings as errors (exit status 1)");
+
+  dump_options dump_o;
+  CLI::App* dump_command = add_dump_command(app, dump_o);
+  plot_options plot_o;
+  CLI::App* plot_command = add_plot_command(app, plot_o);
 
   // The parser reports a bad argument by exception; it ends here, as a
   // message and the status of a stopped run.
@@ -218,13 +264,15 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
     err << program_name << ": error: ";
     // The parser only says that a command is missing; name the word it did
     // not take for one.
-    if (!export_command->parsed() && !compile_command->parsed()) {
+    if (!export_command->parsed() && !compile_command->parsed() &&
+        !check_command->parsed() && !dump_command->parsed() &&
+        !plot_command->parsed()) {
       const std::vector<std::string> rest = app.remaining();
       if (rest.empty())
         err << "no command given";
       else
         err << "unknown command '" << rest.front() << "'";
-      err << "; the commands are export and compile\n";
+      err << "; the commands are export, compile, check, dump and plot\n";
     } else {
       err << e.what() << '\n';
     }
@@ -232,5 +280,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
     return status_stopped;
   }
   if (export_command->parsed()) return run_export(o, err);
+  if (check_command->parsed()) return run_check(o, out, err);
+  if (dump_command->parsed()) return run_dump(dump_o, out, err);
+  if (plot_command->parsed()) return run_plot(plot_o, err);
   return run_compile(o, out, err);
 }

@@ -8,6 +8,19 @@
 //       compiles D/NAME_linea.txt and D/NAME_TRAIN-.txt into the three binary
 //       files in D with the program's own compile step, but never deletes the
 //       sources: they are the author's work.
+//   scenario_tool check   [the options of compile] [--werror]
+//       compiles in memory and writes no file at all; reports the errors and
+//       warnings and their count. Exit status 1 on an error (or, with
+//       --werror, a warning), 0 otherwise.
+//   scenario_tool dump [--kind profile|table|track] [--json] FILE...
+//       decodes the binary files into text or JSON; a damaged file is refused
+//       with the offset where it goes wrong.
+//   scenario_tool plot [--dir D] [--scenario NAME] [--train NAME] --out F.svg
+//       draws the compiled scenario: the track plan and, along the line, the
+//       gradient, speed limit, mountains and tunnels and every feature.
+//
+// Warnings tell what the readers do quietly with a source that still
+// compiles, "FILE:LINE:COLUMN: warning: text"; compile prints them too.
 //
 // A fault in a source is reported on the error stream the way compilers do,
 // "FILE:LINE: error CODE: meaning (at P m)", so editors can jump to the row.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are
-# missing: the compiler and CMake, GoogleTest with GoogleMock, and CLI11 for
-# scenario_tool, and any further packages named as arguments. Does nothing when
-# all of them are there. Exits non-zero when an install fails.
+# missing: the compiler and CMake, GoogleTest with GoogleMock, CLI11 and
+# nlohmann-json for scenario_tool, and any further packages named as arguments.
+# Does nothing when all of them are there. Exits non-zero when an install
+# fails.
 set -euo pipefail
 
-packages=(cmake g++ libgtest-dev libgmock-dev libcli11-dev "$@")
+packages=(cmake g++ libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev "$@")
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
