@@ -15,6 +15,7 @@
 #include "test/run_fixture.h"
 #include "test/temp_dir.h"
 #include "tool/tool_main.h"
+#include "tool/tool_run.h"
 
 namespace {
 
@@ -24,20 +25,9 @@ const std::vector<std::string> binary_files = {"Cendra_Gelsio2_linea.dat",
                                                "Cendra_Gelsio2_EC 482.sim",
                                                "Cendra_Gelsio2_EC 482.dat"};
 
-struct tool_run {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-tool_run run(std::vector<std::string> args) {
-  args.insert(args.begin(), "scenario_tool");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::ostringstream out, err;
-  int status = run_tool(static_cast<int>(args.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
+// Runs the tool as a shell would, with these arguments after its name.
+tool_result run(std::vector<std::string> args) {
+  return run_scenario_tool(std::move(args));
 }
 
 // Replaces the one line `row` of a CR LF text by `by` (several lines may be
@@ -91,14 +81,14 @@ TEST(scenario_tool_check,
   temp_dir dir;
   ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
   const auto before = snapshot(dir);
-  tool_run checked = run({"check", "--dir", dir.path(), "--summary"});
+  tool_result checked = run({"check", "--dir", dir.path(), "--summary"});
   EXPECT_EQ(checked.status, 0);
   EXPECT_EQ(checked.err, "0 error(s), 0 warning(s)\n");
   EXPECT_EQ(checked.out, "error_code=0 error_position=0\n");
   EXPECT_EQ(snapshot(dir), before);
 
   // Nor does the plain compile of it say anything.
-  tool_run compiled = run({"compile", "--dir", dir.path()});
+  tool_result compiled = run({"compile", "--dir", dir.path()});
   EXPECT_EQ(compiled.status, 0);
   EXPECT_EQ(compiled.err, "");
 }
@@ -107,7 +97,7 @@ TEST(scenario_tool_check,
      warnings_come_sorted_with_a_count_and_change_no_output) {
   scenario_with_warnings s;
   const auto sources = snapshot(s.dir);
-  tool_run checked = run({"check", "--dir", s.dir.path()});
+  tool_result checked = run({"check", "--dir", s.dir.path()});
   EXPECT_EQ(checked.status, 0);
   EXPECT_EQ(checked.err, s.line_warning + "\n" + s.train_warning +
                              "\n0 error(s), 2 warning(s)\n");
@@ -115,7 +105,7 @@ TEST(scenario_tool_check,
 
   // compile prints the same warnings, without the count, and writes the
   // files the compile step writes when nobody collects warnings.
-  tool_run compiled = run({"compile", "--dir", s.dir.path()});
+  tool_result compiled = run({"compile", "--dir", s.dir.path()});
   EXPECT_EQ(compiled.status, 0);
   EXPECT_EQ(compiled.err, s.line_warning + "\n" + s.train_warning + "\n");
   temp_dir reference;
@@ -132,7 +122,7 @@ TEST(scenario_tool_check,
 
 TEST(scenario_tool_check, werror_counts_warnings_as_errors) {
   scenario_with_warnings s;
-  tool_run checked = run({"check", "--dir", s.dir.path(), "--werror"});
+  tool_result checked = run({"check", "--dir", s.dir.path(), "--werror"});
   EXPECT_EQ(checked.status, 1);
   auto as_error = [](std::string w) {
     w.replace(w.find(": warning: "), 11, ": error: ");
@@ -183,7 +173,7 @@ TEST(scenario_tool_check, errors_give_status_1_and_leave_the_folder_alone) {
       dir.write(name, "from an earlier compile");
     const auto before = snapshot(dir);
 
-    tool_run checked = run({"check", "--dir", dir.path()});
+    tool_result checked = run({"check", "--dir", dir.path()});
     EXPECT_EQ(checked.status, 1);
     EXPECT_EQ(checked.err.rfind(join_path(dir.path(), c.first_line), 0), 0u)
         << checked.err;
@@ -196,16 +186,16 @@ TEST(scenario_tool_check, errors_give_status_1_and_leave_the_folder_alone) {
 }
 
 TEST(scenario_tool_check, help_names_check_and_werror) {
-  tool_run help = run({"--help"});
+  tool_result help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("check"), std::string::npos) << help.out;
-  tool_run check_help = run({"check", "--help"});
+  tool_result check_help = run({"check", "--help"});
   EXPECT_EQ(check_help.status, 0);
   for (const char* word : {"--dir", "--scenario", "--train", "--no-profile",
                            "--summary", "--werror"})
     EXPECT_NE(check_help.out.find(word), std::string::npos) << word;
   // --werror belongs to check alone.
-  tool_run bad = run({"compile", "--werror"});
+  tool_result bad = run({"compile", "--werror"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("--werror"), std::string::npos) << bad.err;
 }

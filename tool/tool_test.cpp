@@ -15,6 +15,7 @@
 #include "test/run_fixture.h"
 #include "test/temp_dir.h"
 #include "tool/tool_main.h"
+#include "tool/tool_run.h"
 
 namespace {
 
@@ -31,21 +32,9 @@ const std::vector<std::string> document_files = {
 const std::vector<std::string> binary_files = {profile_file, table_file,
                                                track_file};
 
-struct tool_run {
-  int status;
-  std::string out;
-  std::string err;
-};
-
 // Runs the tool as a shell would, with these arguments after its name.
-tool_run run(std::vector<std::string> args) {
-  args.insert(args.begin(), "scenario_tool");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::ostringstream out, err;
-  int status = run_tool(static_cast<int>(args.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
+tool_result run(std::vector<std::string> args) {
+  return run_scenario_tool(std::move(args));
 }
 
 bool starts_with(const std::string& text, const std::string& prefix) {
@@ -81,14 +70,14 @@ std::set<std::string> exported_files() {
 
 TEST(scenario_tool, export_then_compile_gives_the_files_of_the_program) {
   temp_dir authored;
-  tool_run exported = run({"export", "--dir", authored.path()});
+  tool_result exported = run({"export", "--dir", authored.path()});
   EXPECT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(exported.err, "");
   EXPECT_EQ(authored.names(), exported_files());
   const std::string line_text = authored.read(line_source);
   const std::string train_text = authored.read(train_source);
 
-  tool_run compiled = run({"compile", "--dir", authored.path()});
+  tool_result compiled = run({"compile", "--dir", authored.path()});
   EXPECT_EQ(compiled.status, 0) << compiled.err;
   EXPECT_EQ(compiled.err, "");
   EXPECT_EQ(compiled.out, "");
@@ -116,7 +105,7 @@ TEST(scenario_tool, no_profile_leaves_the_profile_file_untouched) {
   temp_dir dir;
   ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
   dir.write(profile_file, "profile of an earlier compile");
-  tool_run compiled =
+  tool_result compiled =
       run({"compile", "--dir", dir.path(), "--no-profile", "--summary"});
   EXPECT_EQ(compiled.status, 0) << compiled.err;
   EXPECT_EQ(compiled.out, "error_code=0 error_position=0\n");
@@ -141,8 +130,8 @@ TEST(scenario_tool, compile_takes_the_scenario_and_train_names) {
   ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
   dir.write("Mia_linea.txt", dir.read(line_source));
   dir.write("Mia_Treno 9-.txt", dir.read(train_source));
-  tool_run compiled = run({"compile", "--dir", dir.path(), "--scenario", "Mia",
-                           "--train", "Treno 9"});
+  tool_result compiled = run({"compile", "--dir", dir.path(), "--scenario",
+                              "Mia", "--train", "Treno 9"});
   EXPECT_EQ(compiled.status, 0) << compiled.err;
   EXPECT_TRUE(dir.contains("Mia_Treno 9.sim"));
   EXPECT_TRUE(dir.contains("Mia_Treno 9.dat"));
@@ -153,8 +142,8 @@ TEST(scenario_tool, compile_takes_the_scenario_and_train_names) {
   EXPECT_EQ(dir.read("Mia_linea.dat"), dir.read(profile_file));
 
   // A train name without its source names the file that is missing.
-  tool_run missing = run({"compile", "--dir", dir.path(), "--scenario", "Mia",
-                          "--train", "Altro"});
+  tool_result missing = run({"compile", "--dir", dir.path(), "--scenario",
+                             "Mia", "--train", "Altro"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(first_line(missing.err).find("Mia_Altro-.txt"), std::string::npos)
       << missing.err;
@@ -167,7 +156,7 @@ TEST(scenario_tool, export_keeps_existing_files_unless_forced) {
   const std::string embedded = dir.read(train_source);
   dir.write(train_source, "an author's edited train");
 
-  tool_run again = run({"export", "--dir", dir.path()});
+  tool_result again = run({"export", "--dir", dir.path()});
   EXPECT_EQ(again.status, 2);
   EXPECT_NE(again.err.find(join_path(dir.path(), train_source)),
             std::string::npos)
@@ -175,7 +164,7 @@ TEST(scenario_tool, export_keeps_existing_files_unless_forced) {
   EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
   EXPECT_EQ(dir.read(train_source), "an author's edited train");
 
-  tool_run forced = run({"export", "--dir", dir.path(), "--force"});
+  tool_result forced = run({"export", "--dir", dir.path(), "--force"});
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_EQ(dir.read(train_source), embedded);
 }
@@ -189,11 +178,11 @@ TEST(scenario_tool, without_dir_works_in_the_current_directory) {
   std::filesystem::current_path(dir.path(), ec);
   ASSERT_FALSE(ec) << ec.message();
 
-  tool_run exported = run({"export"});
+  tool_result exported = run({"export"});
   dir.write(line_source,
             "[generale]\r\nlunghezza percorso, 1000001\r\n"
             "[fine]\r\n");
-  tool_run compiled = run({"compile"});
+  tool_result compiled = run({"compile"});
 
   std::filesystem::current_path(before, ec);
   EXPECT_EQ(exported.status, 0) << exported.err;
@@ -655,7 +644,7 @@ TEST(scenario_tool, faulty_sources_are_named_by_file_line_and_position) {
       ASSERT_GT(line, 0) << "the blamed row stands once: " << c.row;
     }
 
-    tool_run compiled = run({"compile", "--dir", dir.path(), "--summary"});
+    tool_result compiled = run({"compile", "--dir", dir.path(), "--summary"});
 
     EXPECT_EQ(compiled.status, c.status) << compiled.err;
     EXPECT_EQ(last_line(compiled.out),
@@ -688,7 +677,7 @@ TEST(scenario_tool, a_stop_reports_the_code_and_the_stop) {
   ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
   dir.write(line_source,
             "[generale]\r\nlunghezza percorso,    1000001\r\n[fine]\r\n");
-  tool_run compiled = run({"compile", "--dir", dir.path(), "--summary"});
+  tool_result compiled = run({"compile", "--dir", dir.path(), "--summary"});
   EXPECT_EQ(compiled.status, 2);
   EXPECT_EQ(compiled.out, "error_code=1 error_position=0\n");
   EXPECT_EQ(compiled.err,
@@ -735,7 +724,7 @@ TEST(scenario_tool, bad_arguments_stop_with_a_message_and_touch_nothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
-    tool_run r = run(c.args);
+    tool_result r = run(c.args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(starts_with(r.err, "scenario_tool: error: ")) << r.err;
@@ -757,7 +746,7 @@ TEST(scenario_tool, help_describes_the_commands_and_options) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.front());
-    tool_run r = run(c.args);
+    tool_result r = run(c.args);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     for (const std::string& word : c.mentions)
