@@ -1,11 +1,13 @@
 // POSIX backend of the platform seam.
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 
@@ -29,6 +31,53 @@ bool write_all(int fd, const std::uint8_t* data, std::size_t size, int& err) {
     size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Twelve letters and digits nobody can predict, from the kernel's random
+// source. Should that source fail, the name is still unique enough to be
+// tried: the exclusive create below is what keeps the file safe, the
+// randomness only keeps others from taking the name first.
+std::string random_token() {
+  static const char alphabet[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[12] = {};
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got < sizeof bytes) {
+    static unsigned counter = 0;
+    unsigned long seed = static_cast<unsigned long>(::getpid()) * 2654435761u +
+                         static_cast<unsigned long>(::time(nullptr)) +
+                         ++counter;
+    for (unsigned char& b : bytes) {
+      seed = seed * 6364136223846793005u + 1442695040888963407u;
+      b = static_cast<unsigned char>(seed >> 33);
+    }
+  }
+  std::string token;
+  for (unsigned char b : bytes) token += alphabet[b % (sizeof alphabet - 1)];
+  return token;
+}
+
+// Creates a new, empty temporary file beside `path`, at a name unique to this
+// call: `path` + "." + random token + ".tmp". The create is exclusive and
+// never follows a link, so nothing planted in the folder, a link or a file,
+// can steer the write elsewhere; a name found taken is simply not used. The
+// mode is the one a plain create gets, 0666 less the umask.
+int create_temp_file(const std::string& path, std::string& temp, int& err) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = path + "." + random_token() + ".tmp";
+    int fd = ::open(temp.c_str(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    err = errno;
+    if (err != EEXIST && err != EINTR) return -1;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -88,12 +137,13 @@ step_result replace_file(const platform_files& files, std::string_view name,
                          const std::vector<std::uint8_t>& bytes) {
   if (files.memory != nullptr) return memory_replace_file(files, name, bytes);
   std::string path = join_path(files.directory, name);
-  std::string temp = path + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0)
-    return step_fail(step_code::file_fault, describe("create", temp, errno));
-
+  std::string temp;
   int err = 0;
+  int fd = create_temp_file(path, temp, err);
+  if (fd < 0)
+    return step_fail(step_code::file_fault,
+                     describe("create a temporary file for", path, err));
+
   bool written;
   if (!files.fail_create.empty() && files.fail_create == name) {
     // The injected fault strikes halfway through the content, the worst moment

@@ -63,6 +63,18 @@ TEST(platform, a_failed_replace_leaves_the_earlier_file) {
   EXPECT_EQ(dir.names(), std::set<std::string>{"f.txt"});
 }
 
+// Each replace writes under a fresh name of its own: a file someone left at
+// the name "f.txt.tmp" is neither written through nor removed.
+TEST(platform, replace_leaves_a_file_at_a_guessable_temporary_name_alone) {
+  temp_dir dir;
+  platform_files files = files_in(dir);
+  dir.write("f.txt.tmp", "someone else's");
+  ASSERT_TRUE(replace_file(files, "f.txt", bytes_of("new")).ok());
+  EXPECT_EQ(dir.read("f.txt"), "new");
+  EXPECT_EQ(dir.read("f.txt.tmp"), "someone else's");
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"f.txt", "f.txt.tmp"}));
+}
+
 TEST(platform, replace_in_a_missing_directory_is_a_file_fault) {
   platform_files files;
   files.directory = "/nonexistent/directory/for/this/test";

@@ -3,12 +3,17 @@
 // Files are handled through the Win32 API, never through the C runtime's text
 // mode: the bytes on disk must be exactly the bytes the writers built (they
 // already hold the CR LF line ends), as on every other platform.
+
+// rand_s, the C runtime's door to the system's random source, is declared
+// only when this is defined before the first standard header.
+#define _CRT_RAND_S
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <stdlib.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -78,6 +83,42 @@ HWND find_wait_window() {
     if (::GetWindowThreadProcessId(window, nullptr) == thread) return window;
   }
   return nullptr;
+}
+
+// Twelve letters and digits nobody can predict. Should the random source fail,
+// the name is still worth trying: the exclusive create below is what keeps the
+// file safe, the randomness only keeps others from taking the name first.
+std::string random_token() {
+  static const char alphabet[] =
+      "abcdefghijklmnopqrstuvwxyz0123456789";  // names ignore case here
+  static unsigned counter = 0;
+  std::string token;
+  for (int i = 0; i < 12; ++i) {
+    unsigned int v = 0;
+    if (rand_s(&v) != 0)
+      v = static_cast<unsigned int>(::GetTickCount()) * 2654435761u +
+          static_cast<unsigned int>(::GetCurrentProcessId()) + ++counter * 7u;
+    token += alphabet[v % (sizeof alphabet - 1)];
+  }
+  return token;
+}
+
+// Creates a new, empty temporary file beside `path`, at a name unique to this
+// call: `path` + "." + random token + ".tmp". CREATE_NEW refuses any name that
+// is taken, by a file or a link, so nothing planted in the folder can steer
+// the write elsewhere; a name found taken is simply not used.
+HANDLE create_temp_file(const std::string& path, std::string& temp,
+                        DWORD& err) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = path + "." + random_token() + ".tmp";
+    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    err = ::GetLastError();
+    if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)
+      return INVALID_HANDLE_VALUE;
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -154,14 +195,13 @@ step_result replace_file(const platform_files& files, std::string_view name,
                          const std::vector<std::uint8_t>& bytes) {
   if (files.memory != nullptr) return memory_replace_file(files, name, bytes);
   std::string path = join_path(files.directory, name);
-  std::string temp = path + ".tmp";
-  HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string temp;
+  DWORD err = 0;
+  HANDLE file = create_temp_file(path, temp, err);
   if (file == INVALID_HANDLE_VALUE)
     return step_fail(step_code::file_fault,
-                     describe("create", temp, ::GetLastError()));
+                     describe("create a temporary file for", path, err));
 
-  DWORD err = 0;
   bool written;
   if (!files.fail_create.empty() && files.fail_create == name) {
     // The injected fault strikes halfway through the content, the worst moment

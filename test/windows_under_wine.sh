@@ -179,6 +179,46 @@ run_windows_program with_display xvfb-run -a
 echo "== run the Windows program without a display (no window)"
 run_windows_program without_display
 
+echo "== run the Windows program with links planted at the names it writes"
+# A link at each file's name and at the fixed temporary name of earlier
+# builds (name + ".tmp"), each to a file of its own outside the folder: no
+# write may go through one, and every output must end as a regular file.
+planted=$work/planted
+mkdir "$planted" "$work/victims"
+while IFS= read -r name; do
+  for link in "$name" "$name.tmp"; do
+    echo precious >"$work/victims/$link"
+    ln -s "$work/victims/$link" "$planted/$link"
+  done
+done < <(printf '%s\n' "$expected" Cendra_Gelsio2_linea.txt "Cendra_Gelsio2_EC 482-.txt")
+cp "$windows_program" "$planted/"
+status=0
+(cd "$planted" && bash "$script" --under-wine ./genera_scenario.exe) || status=$?
+if [ "$status" != 0 ]; then
+  echo "FAILED: with planted links, exit status $status, expected 0"
+  failures=$((failures + 1))
+fi
+for victim in "$work/victims"/*; do
+  if [ "$(cat "$victim")" != precious ]; then
+    echo "FAILED: written through a planted link: ${victim##*/}"
+    failures=$((failures + 1))
+  fi
+done
+for link in "$planted"/*.tmp; do
+  if [ ! -L "$link" ]; then
+    echo "FAILED: the planted link ${link##*/} was replaced"
+    failures=$((failures + 1))
+  fi
+  rm -f "$link"
+done
+while IFS= read -r name; do
+  if [ -L "$planted/$name" ] || [ ! -f "$planted/$name" ]; then
+    echo "FAILED: $name is not a regular file"
+    failures=$((failures + 1))
+  fi
+done <<<"$expected"
+compare_with_linux "$planted"
+
 if [ ${#gtest_args[@]} -gt 0 ]; then
   echo "== platform seam tests against the Windows backend"
   # One test looks for the Linux test binary by its name; the two runs above

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Two runs at once in one folder. Every file is replaced under a temporary
+# name of its own, so the runs never meet at a name: whatever the timing, no
+# temporary file is left, every file in the folder is a regular file, and
+# each output holds the complete bytes of one run. The program's two sources
+# are fixed names that each run writes, reads and removes, so a run may find
+# that the other has already removed one: it then fails with a message naming
+# the file, and never leaves a torn file behind.
+#
+# Two compiles of the authors' tool at once read the same sources and never
+# remove them: both must succeed.
+#
+# usage: concurrent_runs.sh PATH/TO/genera_scenario [PATH/TO/scenario_tool]
+set -euo pipefail
+program=$1
+tool=${2:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rounds=12
+
+failures=0
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+
+# The files of one clean run, to compare with.
+mkdir "$work/clean"
+cp "$program" "$work/clean/genera_scenario"
+"$work/clean/genera_scenario"
+
+documents=("Cendra_Gelsio2_EC 482_note.txt" "Cendra_Gelsio2_EC 482_rallentamenti.txt"
+  "Cendra_Gelsio2_EC 482_scheda_treno.txt")
+binaries=("Cendra_Gelsio2_linea.dat" "Cendra_Gelsio2_EC 482.sim" "Cendra_Gelsio2_EC 482.dat")
+
+# No temporary file and nothing but regular files in folder $1.
+check_folder() {
+  local dir=$1 entry
+  for entry in "$dir"/* "$dir"/.[!.]*; do
+    [ -e "$entry" ] || [ -L "$entry" ] || continue
+    case $entry in
+    *.tmp) fail "$dir: temporary file left: ${entry##*/}" ;;
+    esac
+    [ -f "$entry" ] && [ ! -L "$entry" ] || fail "$dir: not a regular file: ${entry##*/}"
+  done
+}
+
+both_clean=0
+for round in $(seq 1 $rounds); do
+  dir=$work/program_$round
+  mkdir "$dir"
+  cp "$program" "$dir/genera_scenario"
+  "$dir/genera_scenario" >"$dir.out1" 2>&1 &
+  first=$!
+  "$dir/genera_scenario" >"$dir.out2" 2>&1 &
+  second=$!
+  status1=0 status2=0
+  wait $first || status1=$?
+  wait $second || status2=$?
+  check_folder "$dir"
+  for n in 1 2; do
+    status_var=status$n
+    if [ "${!status_var}" != 0 ] && [ ! -s "$dir.out$n" ]; then
+      fail "round $round: run $n ended with ${!status_var} and no message"
+    fi
+  done
+  # The documents are written before any source is read: both runs write
+  # the same bytes.
+  for name in "${documents[@]}"; do
+    cmp -s "$dir/$name" "$work/clean/$name" || fail "round $round: $name differs"
+  done
+  if [ "$status1" = 0 ] && [ "$status2" = 0 ]; then
+    both_clean=$((both_clean + 1))
+    for name in "${binaries[@]}"; do
+      cmp -s "$dir/$name" "$work/clean/$name" || fail "round $round: $name differs"
+    done
+  fi
+done
+echo "program: both runs clean in $both_clean of $rounds rounds"
+
+if [ -n "$tool" ]; then
+  dir=$work/tool
+  mkdir "$dir"
+  "$tool" export --dir "$dir" >/dev/null
+  for round in $(seq 1 $rounds); do
+    status1=0 status2=0
+    "$tool" compile --dir "$dir" >"$dir.out1" 2>&1 &
+    first=$!
+    "$tool" compile --dir "$dir" >"$dir.out2" 2>&1 &
+    second=$!
+    wait $first || status1=$?
+    wait $second || status2=$?
+    [ "$status1" = 0 ] && [ "$status2" = 0 ] ||
+      fail "tool round $round: compiles ended with $status1 and $status2: $(cat "$dir.out1" "$dir.out2")"
+    check_folder "$dir"
+    for name in "${binaries[@]}"; do
+      cmp -s "$dir/$name" "$work/clean/$name" || fail "tool round $round: $name differs"
+    done
+  done
+fi
+
+if [ "$failures" != 0 ]; then
+  echo "concurrent_runs: $failures failure(s)"
+  exit 1
+fi
+echo "concurrent_runs: passed"
