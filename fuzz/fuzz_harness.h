@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,7 +53,7 @@ inline std::string embedded_source_text(const std::vector<std::string>& lines) {
 
 // What every run must leave in the error slot and the model.
 inline std::string check_model(const compile_context& ctx) {
-  if (ctx.error_code != 0 && error_meaning(ctx.error_code) == error_meaning(-1))
+  if (ctx.error_code != 0 && find_error_code(ctx.error_code) == nullptr)
     return "unknown error code " + std::to_string(ctx.error_code);
   if (ctx.grid.allocated() && ctx.grid.last_index() > 20140)
     return "a grid longer than the longest line allows";
@@ -71,9 +70,8 @@ inline std::string check_model(const compile_context& ctx) {
 // Codes with which the line reader returns at once, leaving the train source
 // unread.
 inline bool is_line_source_code(std::int32_t code) {
-  static const std::set<std::int32_t> codes = {1,   3,   4,   5,   6,   21, 102,
-                                               103, 104, 105, 106, 107, 108};
-  return codes.count(code) != 0;
+  const error_code_info* entry = find_error_code(code);
+  return entry != nullptr && entry->origin == code_origin::line_source;
 }
 
 // The sources after a compile procedure: the line source is always gone, the

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/curve_table.h"
+#include "model/error_codes.h"
 #include "model/line_table.h"
 #include "model/track_grid.h"
 #include "platform/platform.h"

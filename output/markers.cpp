@@ -16,11 +16,6 @@ constexpr std::int32_t rhythm_cells = 8;
 constexpr std::int32_t search_after_end_cells = 12;
 constexpr std::int32_t metres_per_cell = 50;
 
-constexpr std::int32_t code_no_free_cell_before_signal = 11;
-constexpr std::int32_t code_no_free_cell_in_start_group = 12;
-constexpr std::int32_t code_no_free_cell_in_slowdown = 13;
-constexpr std::int32_t code_slowdown_without_end = 114;
-
 // The groups before a slowdown start, as distances in cells below it, nearest
 // first. A group is examined only when all three of its cells lie above
 // cell 0.

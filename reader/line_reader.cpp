@@ -108,7 +108,7 @@ line_record& fixed_slot(compile_context& ctx, int n) {
 row_outcome size_tables(compile_context& ctx, line_reading& r,
                         std::int32_t length_m) {
   if (length_m > longest_line_m) {
-    record_error_code(ctx, 1);
+    record_error_code(ctx, code_line_too_long);
     return line_coded_error(ctx, r);
   }
   std::int32_t e = length_m + run_out_m;
@@ -129,11 +129,11 @@ row_outcome read_signal_repetition(compile_context& ctx, line_reading& r) {
     return line_reading_failure(
         ctx, r, "signal repetition: a number is missing or out of range");
   if (slot.from_m % 50 != 0) {
-    record_error_code(ctx, 3);
+    record_error_code(ctx, code_repetition_start);
     return line_coded_error(ctx, r);
   }
   if (slot.to_m % 50 != 0) {
-    record_error_code(ctx, 4);
+    record_error_code(ctx, code_repetition_end);
     return line_coded_error(ctx, r);
   }
   // The number of codes is named in the row's own keyword field.
@@ -142,7 +142,7 @@ row_outcome read_signal_repetition(compile_context& ctx, line_reading& r) {
   } else if (contains_exact(ctx.current_token, "9")) {
     slot.at_m = 9;
   } else {
-    record_error_code(ctx, 5);
+    record_error_code(ctx, code_repetition_count);
     return line_coded_error(ctx, r);
   }
   if (slot.to_m == 0) slot.at_m = 0;
@@ -214,7 +214,7 @@ row_outcome find_general_section(compile_context& ctx, line_reading& r) {
     if (!read_text_field(r.cur, ctx.current_token))
       return line_reading_failure(ctx, r, "the line source is empty");
     if (at_end(r.cur)) {
-      record_error_code(ctx, 102);
+      record_error_code(ctx, code_no_general_section);
       return line_coded_error(ctx, r);
     }
     if (contains_keyword(ctx.current_token, "[generale]")) {
@@ -403,7 +403,7 @@ row_outcome line_reading_failure(compile_context& ctx, const line_reading& r,
 
 row_outcome line_beyond_grid(compile_context& ctx, const line_reading& r,
                              std::int32_t position) {
-  record_error(ctx, 15, position);
+  record_error(ctx, code_beyond_grid, position);
   note_error_origin(ctx, error_source::line_source, r.cur);
   return row_outcome::end_of_rows;
 }

@@ -16,13 +16,6 @@ constexpr std::int32_t row_margin_m = 100;
 // allows.
 constexpr std::int32_t last_plan_metre = 1000000;
 
-constexpr std::int32_t code_no_curve_class = 103;
-constexpr std::int32_t code_board_slots_used_up = 104;
-constexpr std::int32_t code_too_many_mountains = 105;
-constexpr std::int32_t code_mountain_outside_grid = 106;
-constexpr std::int32_t code_gradient_beyond_grid = 107;
-constexpr std::int32_t code_curve_beyond_plan = 108;
-
 // Gradients are stored as per mille plus 100 in one byte; a gradient outside
 // -100 to 155 wraps around (only the low 8 bits are kept).
 std::uint8_t stored_gradient(std::int32_t per_mille) {
@@ -252,7 +245,7 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
                            std::int32_t strisced) {
   track_cell* cell = cell_at(ctx.grid, point_cell(posizione));
   if (cell == nullptr || !is_free(*cell)) {
-    record_error_code(ctx, 21);
+    record_error_code(ctx, code_speed_board_cell_taken);
     return true;
   }
   // All three speeds are encoded before the cell is touched, so a board
@@ -309,7 +302,7 @@ row_outcome read_text_board_row(compile_context& ctx, line_reading& r) {
     return line_beyond_grid(ctx, r, position);
   track_cell* cell = cell_at(ctx.grid, point_cell(position));
   if (cell == nullptr || !is_free(*cell)) {
-    record_error(ctx, 6, position);
+    record_error(ctx, code_text_board_cell_taken, position);
     return line_coded_error(ctx, r);
   }
   // Board texts fill the line table from slot 80 down and stations from slot

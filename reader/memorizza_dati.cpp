@@ -16,7 +16,7 @@ read_end reading_failure(compile_context& ctx, const std::string& detail) {
       if (!r.ok()) ctx.error_detail += "; " + r.detail;
     }
   }
-  ctx.error_code = 25;
+  ctx.error_code = code_reading_failure;
   return read_end::reading_failure;
 }
 
@@ -26,7 +26,7 @@ void memorizza_dati(compile_context& ctx) {
   ctx.table.slots[slot_scenario_header].label = ctx.scenario_name;
   ctx.table.slots[slot_train_header].label = ctx.train_name;
   if (!file_exists(ctx.files, line_source_name(ctx))) {
-    record_error_code(ctx, 101);
+    record_error_code(ctx, code_no_line_source);
     ctx.error_where = error_source::line_source;
     return;
   }

@@ -12,13 +12,13 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
       nearest_index(static_cast<double>(posizione) / 50.0 + 1.0);
   track_cell* cell = cell_at(ctx.grid, k);
   if (cell != nullptr && !is_free(*cell)) {
-    record_error_code(ctx, 16);
+    record_error_code(ctx, code_signal_cell_taken);
     return;
   }
   // The position check bounds only the far end of the line: a signal before
   // the line origin has no cell at all and is refused.
   if (cell == nullptr) {
-    record_error_code(ctx, 110);
+    record_error_code(ctx, code_signal_before_origin);
     return;
   }
 

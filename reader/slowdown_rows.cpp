@@ -18,7 +18,7 @@ bool cell_can_take(compile_context& ctx, std::int64_t index,
                    std::int32_t taken_code) {
   const track_cell* cell = cell_at(ctx.grid, index);
   if (cell == nullptr) {
-    record_error_code(ctx, 111);
+    record_error_code(ctx, code_slowdown_outside_grid);
     return false;
   }
   if (!is_free(*cell)) {
@@ -49,13 +49,14 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   const bool has_board = x > no_board_up_to_m;
   if (!has_board) f_ta = 0;
 
-  if (has_board && !cell_can_take(ctx, w, 17)) return;
-  if (!cell_can_take(ctx, s, 18)) return;
-  if (!cell_can_take(ctx, e, 19)) return;
+  if (has_board && !cell_can_take(ctx, w, code_warning_board_cell_taken))
+    return;
+  if (!cell_can_take(ctx, s, code_slowdown_start_cell_taken)) return;
+  if (!cell_can_take(ctx, e, code_slowdown_end_cell_taken)) return;
   if (f_ta != 0) {
     for (std::int64_t i = 0; i < 4; ++i) {
       if (cell_at(ctx.grid, h - i) == nullptr) {
-        record_error_code(ctx, 111);
+        record_error_code(ctx, code_slowdown_outside_grid);
         return;
       }
     }
@@ -83,7 +84,7 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   if (f_ta == 0) return;
   for (std::int64_t i = 0; i < 4; ++i) {
     if (!is_free(*cell_at(ctx.grid, h - i))) {
-      record_error_code(ctx, 20);
+      record_error_code(ctx, code_pre_warning_cell_taken);
       return;
     }
   }
@@ -128,8 +129,10 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
 
   const std::int64_t q = nearest_index(static_cast<double>(p) / 50.0);
   track_cell* cell = cell_at(ctx.grid, q);
-  if (cell == nullptr) return refuse_row(ctx, reading, 112, p);
-  if (!is_free(*cell)) return refuse_row(ctx, reading, 7, p);
+  if (cell == nullptr)
+    return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
+  if (!is_free(*cell))
+    return refuse_row(ctx, reading, code_code_marker_cell_taken, p);
   if (c >= 1) {
     cell->kind = kind_code_marker;
     cell->value1 = low16(c);

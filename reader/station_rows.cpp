@@ -76,7 +76,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   const std::int32_t board_slot = std::min(ctx.board_slot, first_board_slot);
   line_record* slot = slot_at(ctx.table, n);
   if (n > board_slot || slot == nullptr)
-    return refuse_row_keep_position(ctx, reading, 10);
+    return refuse_row_keep_position(ctx, reading, code_too_many_stations);
   line_record& station = *slot;
 
   if (!read_fields(reading.cur, station.at_m))
@@ -84,13 +84,15 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
                           "a field of a station row cannot be read");
   if (!row_fits(ctx, station.at_m, station_margin_m))
     return beyond_grid(ctx, reading, station.at_m);
-  if (station.at_m % 50 != 0) return refuse_row(ctx, reading, 8, station.at_m);
+  if (station.at_m % 50 != 0)
+    return refuse_row(ctx, reading, code_station_position, station.at_m);
 
   std::int32_t length_m = 0;
   if (!read_fields(reading.cur, station.kind, length_m))
     return row_unreadable(ctx, reading,
                           "a field of a station row cannot be read");
-  if (length_m % 100 != 0) return refuse_row(ctx, reading, 9, station.at_m);
+  if (length_m % 100 != 0)
+    return refuse_row(ctx, reading, code_station_length, station.at_m);
 
   std::int32_t hours = 0;
   std::int32_t minutes = 0;
@@ -120,7 +122,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   const bool with_marks = marked && !is_terminal_kind(station.kind);
   const double d = static_cast<double>(station.to_m) / 50.0;
   if (marked && !station_cells_fit(ctx.grid, d, with_marks))
-    return refuse_row(ctx, reading, 113, station.at_m);
+    return refuse_row(ctx, reading, code_station_beyond_grid, station.at_m);
 
   // Marks and marker overwrite what those fields hold, without testing the
   // cells: a station marker may replace a signal placed earlier.
@@ -131,7 +133,8 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   }
   if (marked) {
     if (marker_place(d) <= 1.0)
-      return refuse_row_keep_position(ctx, reading, 24);
+      return refuse_row_keep_position(ctx, reading,
+                                      code_station_marker_too_early);
     track_cell* marker = cell_at(ctx.grid, nearest_index(marker_place(d)));
     if (marker != nullptr) {
       marker->kind = kind_station_marker;
@@ -143,11 +146,11 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     const line_record* before = slot_at(ctx.table, n - 1);
     if (before != nullptr &&
         std::int64_t{station.from_m} - station_gap_m < before->to_m)
-      return refuse_row(ctx, reading, 22, station.at_m);
+      return refuse_row(ctx, reading, code_stations_too_close, station.at_m);
   }
 
   ++reading.station_slot;
   if (reading.station_slot >= board_slot)
-    return refuse_row_keep_position(ctx, reading, 10);
+    return refuse_row_keep_position(ctx, reading, code_too_many_stations);
   return row_result::next;
 }

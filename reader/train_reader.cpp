@@ -251,7 +251,7 @@ void check_header_slots(compile_context& ctx) {
        {slot_reference_three, slot_reference_two, slot_reference_one}) {
     const line_record& record = ctx.table.slots[static_cast<std::size_t>(slot)];
     if (record.from_m % 50 != 0 || record.to_m % 50 != 0) {
-      record_error_code(ctx, 2);
+      record_error_code(ctx, code_reference_not_whole_cells);
       // The fault lies in the line source, in the row this reference was
       // read from.
       ctx.error_where = error_source::line_source;
@@ -296,7 +296,7 @@ read_end finish_reading(compile_context& ctx, const train_reading& reading) {
 
 row_result beyond_grid(compile_context& ctx, const train_reading& reading,
                        std::int32_t position) {
-  record_error(ctx, 15, position);
+  record_error(ctx, code_beyond_grid, position);
   note_error_origin(ctx, error_source::train_source, reading.cur);
   return row_result::beyond_grid;
 }

@@ -30,7 +30,7 @@ step_result write_documents(compile_context& ctx) {
 // be read, so the user knows where to look.
 std::string error_slot_line(const compile_context& ctx) {
   std::string text = describe_error_slot(ctx);
-  if (ctx.error_code == 25 && !ctx.error_detail.empty())
+  if (ctx.error_code == code_reading_failure && !ctx.error_detail.empty())
     text += ": " + ctx.error_detail;
   return text;
 }

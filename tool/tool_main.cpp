@@ -100,7 +100,8 @@ int run_export(const tool_options& o, std::ostream& err) {
 std::string slot_diagnostic(const compile_context& ctx, const tool_options& o) {
   // A missing source (101) or one without its general section (102) is a
   // fault of the whole file, not of a row.
-  const bool whole_file = ctx.error_code == 101 || ctx.error_code == 102;
+  const bool whole_file = ctx.error_code == code_no_line_source ||
+                          ctx.error_code == code_no_general_section;
   const std::string line = ctx.error_line > 0 && !whole_file
                                ? ":" + std::to_string(ctx.error_line)
                                : "";
@@ -122,7 +123,7 @@ std::string slot_diagnostic(const compile_context& ctx, const tool_options& o) {
       break;
   }
   std::string text = place + ": " + describe_error_slot(ctx);
-  if (ctx.error_code == 25 && !ctx.error_detail.empty())
+  if (ctx.error_code == code_reading_failure && !ctx.error_detail.empty())
     text += ": " + ctx.error_detail;
   return text;
 }
