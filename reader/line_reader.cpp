@@ -386,18 +386,13 @@ void progressive_ordina(compile_context& ctx) {
 
 row_outcome line_coded_error(compile_context& ctx, const line_reading& r) {
   note_error_origin(ctx, error_source::line_source, r.cur);
-  step_result removed = remove_source(ctx, line_source_name(ctx));
-  if (!removed.ok()) {
-    (void)reading_failure(ctx, removed.detail);
-    return row_outcome::reading_failure;
-  }
   return row_outcome::coded_error;
 }
 
 row_outcome line_reading_failure(compile_context& ctx, const line_reading& r,
                                  const char* what) {
   note_error_origin(ctx, error_source::line_source, r.cur);
-  (void)reading_failure(ctx, line_source_name(ctx) + ": " + what);
+  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + what);
   return row_outcome::reading_failure;
 }
 
@@ -408,20 +403,14 @@ row_outcome line_beyond_grid(compile_context& ctx, const line_reading& r,
   return row_outcome::end_of_rows;
 }
 
-read_end read_line_source(compile_context& ctx) {
+read_end read_line_text(compile_context& ctx, std::string_view text,
+                        line_reading& r) {
   // Whatever an earlier compile left in the grid and the plan goes: only this
   // source's length row may size them.
   ctx.grid = track_grid{};
   ctx.curves = curve_table{};
 
-  std::string text;
-  step_result read = read_file(ctx.files, line_source_name(ctx), text);
-  if (!read.ok()) {
-    ctx.error_where = error_source::line_source;
-    ctx.error_line = 0;
-    return reading_failure(ctx, read.detail);
-  }
-  line_reading r;
+  r = line_reading{};
   r.cur = make_cursor(text);
   start_notes(ctx, r.notes, error_source::line_source, note_phase::line_general,
               r.cur);
@@ -445,12 +434,12 @@ read_end read_line_source(compile_context& ctx) {
   finish_notes(ctx, r.notes, r.cur);
   if (outcome == row_outcome::coded_error) return read_end::coded_error;
   if (outcome == row_outcome::reading_failure) return read_end::reading_failure;
-
   // End of the rows, at the end of the file or at a row beyond the grid.
-  step_result removed = remove_source(ctx, line_source_name(ctx));
-  if (!removed.ok()) return reading_failure(ctx, removed.detail);
+  return read_end::finished;
+}
+
+void complete_line_model(compile_context& ctx, line_reading& r) {
   gradient_tail(ctx, r);
   curve_tail(ctx, r);
   ctx.board_slot = r.board_slot;
-  return read_end::finished;
 }

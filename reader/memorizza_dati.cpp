@@ -1,22 +1,108 @@
+// The compile procedure's file handling: it reads each source, hands the text
+// to its reader, and removes the source where the reading says so. The readers
+// themselves only ever see text.
 #include "reader/memorizza_dati.h"
 
+#include "reader/line_rows.h"
 #include "reader/source_reading.h"
+#include "reader/train_rows.h"
+
+namespace {
+
+// A source that cannot be removed turns a reading that ended well, or with a
+// code, into a reading failure. The train reader's origin of the code stays
+// noted on the row being read.
+bool removed_or_failed(compile_context& ctx, const std::string& name) {
+  step_result removed = remove_source(ctx, name);
+  if (removed.ok()) return true;
+  (void)reading_failure(ctx, removed.detail);
+  return false;
+}
+
+}  // namespace
 
 step_result remove_source(compile_context& ctx, const std::string& name) {
   if (ctx.files.keep_sources) return step_ok();
   return remove_file(ctx.files, name);
 }
 
-read_end reading_failure(compile_context& ctx, const std::string& detail) {
+read_end record_reading_failure(compile_context& ctx,
+                                const std::string& detail) {
   ctx.error_detail = detail;
-  if (!ctx.files.keep_sources) {
-    for (const std::string& name :
-         {line_source_name(ctx), train_source_name(ctx)}) {
-      step_result r = remove_file(ctx.files, name);
-      if (!r.ok()) ctx.error_detail += "; " + r.detail;
-    }
-  }
   ctx.error_code = code_reading_failure;
+  return read_end::reading_failure;
+}
+
+read_end reading_failure(compile_context& ctx, const std::string& detail) {
+  (void)record_reading_failure(ctx, detail);
+  remove_both_sources(ctx);
+  return read_end::reading_failure;
+}
+
+void remove_both_sources(compile_context& ctx) {
+  if (ctx.files.keep_sources) return;
+  for (const std::string& name :
+       {line_source_name(ctx), train_source_name(ctx)}) {
+    step_result r = remove_file(ctx.files, name);
+    if (!r.ok()) ctx.error_detail += "; " + r.detail;
+  }
+}
+
+read_end read_line_source(compile_context& ctx) {
+  ctx.grid = track_grid{};
+  ctx.curves = curve_table{};
+  std::string text;
+  step_result read = read_file(ctx.files, line_source_name(ctx), text);
+  if (!read.ok()) {
+    ctx.error_where = error_source::line_source;
+    ctx.error_line = 0;
+    return reading_failure(ctx, read.detail);
+  }
+  line_reading r;
+  switch (read_line_text(ctx, text, r)) {
+    case read_end::finished:
+      if (!removed_or_failed(ctx, line_source_name(ctx)))
+        return read_end::reading_failure;
+      complete_line_model(ctx, r);
+      return read_end::finished;
+    case read_end::coded_error:
+      if (!removed_or_failed(ctx, line_source_name(ctx)))
+        return read_end::reading_failure;
+      return read_end::coded_error;
+    case read_end::reading_failure:
+      break;
+  }
+  remove_both_sources(ctx);
+  return read_end::reading_failure;
+}
+
+read_end read_train_source(compile_context& ctx) {
+  std::string text;
+  step_result read = read_file(ctx.files, train_source_name(ctx), text);
+  if (!read.ok()) {
+    ctx.error_where = error_source::train_source;
+    ctx.error_line = 0;
+    return reading_failure(ctx, read.detail);
+  }
+  train_reading t;
+  switch (read_train_text(ctx, text, t)) {
+    case read_end::finished:
+      if (!removed_or_failed(ctx, train_source_name(ctx)))
+        return read_end::reading_failure;
+      if (complete_train_model(ctx, t) == read_end::finished)
+        return read_end::finished;
+      break;
+    case read_end::coded_error:
+      if (!removed_or_failed(ctx, train_source_name(ctx))) {
+        ctx.error_position = t.position_before_code;
+        note_error_origin(ctx, error_source::train_source, t.cur);
+        return read_end::reading_failure;
+      }
+      return read_end::coded_error;
+    case read_end::reading_failure:
+      break;
+  }
+  remove_both_sources(ctx);
   return read_end::reading_failure;
 }
 

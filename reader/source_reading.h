@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "model/compile_context.h"
 #include "reader/field_reader.h"
@@ -14,22 +15,53 @@ enum class read_end {
   reading_failure,  // code 25 has been recorded and both sources removed
 };
 
-// Reads the line source (which exists) into the model; the caller has set the
-// labels of slots 85 and 86.
-read_end read_line_source(compile_context& ctx);
+struct line_reading;
+struct train_reading;
 
-// Reads the train source into the model, after the line source.
+// The readers take the text of a source and fill the model; they never touch
+// a file. `r` keeps what the completion after the reading needs (the fill
+// positions, the plan walk), and the cursor into `text`, which must outlive
+// both calls.
+//
+// read_line_text returns finished at the end of the text or after code 15;
+// the caller then removes the line source and, if that worked, completes the
+// gradient and plan tails with complete_line_model. On coded_error the code is
+// in the slot and the caller removes the line source; on reading_failure code
+// 25 is recorded and the caller removes both sources.
+read_end read_line_text(compile_context& ctx, std::string_view text,
+                        line_reading& r);
+void complete_line_model(compile_context& ctx, line_reading& r);
+
+// The same for the train source, read after the line source. On coded_error
+// the code and its position are in the slot and the caller removes the train
+// source (if that fails, the reading fails with the slot's position as it was
+// before the code, `position_before_code`); complete_train_model
+// runs the speed and adhesion tails and the check of the kilometre
+// references, and may end in a reading failure.
+read_end read_train_text(compile_context& ctx, std::string_view text,
+                         train_reading& t);
+read_end complete_train_model(compile_context& ctx, const train_reading& t);
+
+// Records code 25 with `detail`; `error_position` stays. The caller removes
+// the sources.
+read_end record_reading_failure(compile_context& ctx,
+                                const std::string& detail);
+
+// The compile procedure's two readings with their files: each reads its
+// source, hands the text to its reader and removes the source as the reading
+// ended. read_line_source expects the line source to exist; the caller has
+// set the labels of slots 85 and 86.
+read_end read_line_source(compile_context& ctx);
 read_end read_train_source(compile_context& ctx);
 
 // Removes a source file once it has been read, unless the run keeps its
-// sources (the authors' tool never deletes what an author wrote). A file that
-// cannot be removed is a reading failure: the caller then takes
-// `reading_failure` with the detail.
+// sources (the authors' tool never deletes what an author wrote).
 step_result remove_source(compile_context& ctx, const std::string& name);
 
-// The common failure path: removes both sources where they still exist and
-// records code 25; `error_position` stays. `detail` says what failed.
+// The common failure path: records code 25 and removes both sources where
+// they still exist; `error_position` stays. `detail` says what failed.
 read_end reading_failure(compile_context& ctx, const std::string& detail);
+void remove_both_sources(compile_context& ctx);
 
 // Records the source line of the field the cursor read last as the origin of
 // the code in the error slot.

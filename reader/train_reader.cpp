@@ -265,10 +265,10 @@ void check_header_slots(compile_context& ctx) {
 // Runs after the end of the file and after code 15: the file goes, and the
 // last speed limit and adhesion value run on to cell N - 3 at least (a fill
 // already beyond that still writes the cell it stands on).
-read_end finish_reading(compile_context& ctx, const train_reading& reading) {
-  step_result r = remove_source(ctx, train_source_name(ctx));
-  if (!r.ok()) return reading_failure(ctx, r.detail);
+}  // namespace
 
+read_end complete_train_model(compile_context& ctx,
+                              const train_reading& reading) {
   const std::int64_t tail_end = std::int64_t{ctx.grid.last_index()} - 2;
   std::uint8_t units = 0;
   if (!speed_units(reading.previous_speed_kmh, units)) {
@@ -292,8 +292,6 @@ read_end finish_reading(compile_context& ctx, const train_reading& reading) {
   return read_end::finished;
 }
 
-}  // namespace
-
 row_result beyond_grid(compile_context& ctx, const train_reading& reading,
                        std::int32_t position) {
   record_error(ctx, code_beyond_grid, position);
@@ -301,34 +299,23 @@ row_result beyond_grid(compile_context& ctx, const train_reading& reading,
   return row_result::beyond_grid;
 }
 
-row_result refuse_row(compile_context& ctx, const train_reading& reading,
+row_result refuse_row(compile_context& ctx, train_reading& reading,
                       std::int32_t code, std::int32_t position) {
-  step_result r = remove_source(ctx, train_source_name(ctx));
-  if (!r.ok()) {
-    note_error_origin(ctx, error_source::train_source, reading.cur);
-    (void)reading_failure(ctx, r.detail);
-    return row_result::reading_failure;
-  }
+  reading.position_before_code = ctx.error_position;
   record_error(ctx, code, position);
   note_error_origin(ctx, error_source::train_source, reading.cur);
   return row_result::coded_error;
 }
 
 row_result refuse_row_keep_position(compile_context& ctx,
-                                    const train_reading& reading,
-                                    std::int32_t code) {
+                                    train_reading& reading, std::int32_t code) {
   return refuse_row(ctx, reading, code, ctx.error_position);
 }
 
-row_result end_if_error(compile_context& ctx, const train_reading& reading,
+row_result end_if_error(compile_context& ctx, train_reading& reading,
                         std::int32_t code_before, std::int32_t position) {
   if (ctx.error_code <= 0) return row_result::next;
-  step_result r = remove_source(ctx, train_source_name(ctx));
-  if (!r.ok()) {
-    note_error_origin(ctx, error_source::train_source, reading.cur);
-    (void)reading_failure(ctx, r.detail);
-    return row_result::reading_failure;
-  }
+  reading.position_before_code = ctx.error_position;
   ctx.error_position = position;
   // A code left by the line source keeps its origin; only the position moves.
   if (ctx.error_code != code_before)
@@ -339,21 +326,15 @@ row_result end_if_error(compile_context& ctx, const train_reading& reading,
 row_result row_unreadable(compile_context& ctx, const train_reading& reading,
                           const std::string& what) {
   note_error_origin(ctx, error_source::train_source, reading.cur);
-  (void)reading_failure(ctx, train_source_name(ctx) + ", line " +
-                                 std::to_string(reading.cur.field_line) + ": " +
-                                 what);
+  (void)record_reading_failure(ctx, train_source_name(ctx) + ", line " +
+                                        std::to_string(reading.cur.field_line) +
+                                        ": " + what);
   return row_result::reading_failure;
 }
 
-read_end read_train_source(compile_context& ctx) {
-  std::string text;
-  step_result r = read_file(ctx.files, train_source_name(ctx), text);
-  if (!r.ok()) {
-    ctx.error_where = error_source::train_source;
-    ctx.error_line = 0;
-    return reading_failure(ctx, r.detail);
-  }
-  train_reading reading;
+read_end read_train_text(compile_context& ctx, std::string_view text,
+                         train_reading& reading) {
+  reading = train_reading{};
   reading.cur = make_cursor(text);
   start_notes(ctx, reading.notes, error_source::train_source,
               note_phase::train_rows, reading.cur);
@@ -367,7 +348,7 @@ read_end read_train_source(compile_context& ctx) {
   switch (rows) {
     case row_result::next:
     case row_result::beyond_grid:
-      return finish_reading(ctx, reading);
+      return read_end::finished;
     case row_result::coded_error:
       return read_end::coded_error;
     case row_result::reading_failure:

@@ -28,6 +28,11 @@ struct train_reading {
   std::int32_t previous_adhesion = 0;
   std::int32_t station_slot = 1;  // line table slot of the next station
   author_notes notes;             // warnings for authors; never read back
+
+  // The position in the error slot before a row was refused with a code:
+  // when the source then cannot be removed, the reading fails instead, and
+  // the slot keeps this position with code 25.
+  std::int32_t position_before_code = 0;
 };
 
 enum class row_result {
@@ -52,20 +57,19 @@ inline bool row_fits(const compile_context& ctx, std::int32_t p,
 row_result beyond_grid(compile_context& ctx, const train_reading& reading,
                        std::int32_t position);
 
-// Refuses the row with a code of the reader's own: removes the train source,
-// records the code (with the position, or leaving the position as it was) and
-// ends the reading.
-row_result refuse_row(compile_context& ctx, const train_reading& reading,
+// Refuses the row with a code of the reader's own: records the code (with the
+// position, or leaving the position as it was) and ends the reading; the
+// compile procedure then removes the train source.
+row_result refuse_row(compile_context& ctx, train_reading& reading,
                       std::int32_t code, std::int32_t position);
 row_result refuse_row_keep_position(compile_context& ctx,
-                                    const train_reading& reading,
-                                    std::int32_t code);
+                                    train_reading& reading, std::int32_t code);
 
 // After a placement call: when the error slot holds a code, whether the call
-// recorded it or an earlier step left it there, the train source is removed
-// and the reading ends with the row's position in the slot. Returns next when
-// the slot is clear.
-row_result end_if_error(compile_context& ctx, const train_reading& reading,
+// recorded it or an earlier step left it there, the reading ends with the
+// row's position in the slot; the compile procedure then removes the train
+// source. Returns next when the slot is clear.
+row_result end_if_error(compile_context& ctx, train_reading& reading,
                         std::int32_t code_before, std::int32_t position);
 
 // The reading failure (code 25) for a row that cannot be read or converted;
