@@ -94,23 +94,23 @@ TEST(train_reader, end_of_file_inside_and_after_rows) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
     train_fixture f;
-    f.dir.write(line_source_name(f.ctx), "still here");
+    f.write(line_source_name(f.ctx), "still here");
     f.ctx.error_position = 4321;
     f.read(c.text);
     EXPECT_EQ(f.ctx.error_code, c.code);
     EXPECT_EQ(f.ctx.error_position, 4321);
     EXPECT_FALSE(f.source_left());
     // The reading failure removes both sources.
-    EXPECT_EQ(f.dir.contains(line_source_name(f.ctx)), c.code != 25);
+    EXPECT_EQ(f.contains(line_source_name(f.ctx)), c.code != 25);
   }
 }
 
 TEST(train_reader, missing_or_unreadable_source_is_25) {
   train_fixture missing;
-  missing.dir.write(line_source_name(missing.ctx), "x");
+  missing.write(line_source_name(missing.ctx), "x");
   EXPECT_EQ(read_train_source(missing.ctx), read_end::reading_failure);
   EXPECT_EQ(missing.ctx.error_code, 25);
-  EXPECT_FALSE(missing.dir.contains(line_source_name(missing.ctx)));
+  EXPECT_FALSE(missing.contains(line_source_name(missing.ctx)));
 
   train_fixture unreadable;
   unreadable.ctx.files.fail_read = train_source_name(unreadable.ctx);

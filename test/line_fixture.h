@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "model/compile_context.h"
+#include "platform/memory_disk.h"
 #include "reader/memorizza_dati.h"
 #include "test/run_fixture.h"
-#include "test/temp_dir.h"
 
 // The lines of a source, each ended by CR LF as the writers end them.
 inline std::string source_text(const std::vector<std::string>& lines) {
@@ -35,19 +35,25 @@ inline std::string line_source(std::int32_t length_m,
 inline constexpr std::int32_t untouched_position = -123456;
 
 struct line_fixture {
-  temp_dir dir;
-  compile_context ctx = make_test_context(dir.path());
+  // The sources live in memory: the readers only see their text, and the
+  // compile procedure reads and removes them through the platform.
+  memory_disk disk;
+  compile_context ctx = make_memory_context(disk);
+
+  line_fixture() = default;
+  line_fixture(const line_fixture&) = delete;  // ctx points at disk
+  line_fixture& operator=(const line_fixture&) = delete;
 
   // Writes the line source and compiles it.
   void compile(const std::string& line_text, std::int32_t write_flag = 1) {
-    dir.write(line_source_name(ctx), line_text);
+    write(line_source_name(ctx), line_text);
     compile_line_on_disk(write_flag);
   }
 
   // Runs the compile procedure, with a cleared line table and error slot, on
   // the line source already on disk and a train source without rows.
   void compile_line_on_disk(std::int32_t write_flag = 1) {
-    dir.write(train_source_name(ctx), "[generale]\r\n[fine]\r\n");
+    write(train_source_name(ctx), "[generale]\r\n[fine]\r\n");
     ctx.write_flag = write_flag;
     ctx.error_code = 0;
     ctx.error_position = untouched_position;
@@ -55,10 +61,15 @@ struct line_fixture {
     memorizza_dati(ctx);
   }
 
-  bool line_source_left() const { return dir.contains(line_source_name(ctx)); }
-  bool train_source_left() const {
-    return dir.contains(train_source_name(ctx));
+  void write(const std::string& name, const std::string& text) {
+    disk.files[name] = text;
   }
+  bool contains(const std::string& name) const {
+    return disk.files.count(name) != 0;
+  }
+
+  bool line_source_left() const { return contains(line_source_name(ctx)); }
+  bool train_source_left() const { return contains(train_source_name(ctx)); }
 
   // A copy of cell i; a cell outside the grid reads as kind 255.
   track_cell cell(std::int64_t i) const {

@@ -7,6 +7,16 @@
 #include "model/compile_context.h"
 #include "run/run_sequence.h"
 
+// A headless context with the embedded names whose files live in `disk`.
+inline compile_context make_memory_context(memory_disk& disk) {
+  compile_context ctx;
+  ctx.scenario_name = embedded_scenario_name;
+  ctx.train_name = embedded_train_name;
+  ctx.files.memory = &disk;
+  ctx.files.headless = true;
+  return ctx;
+}
+
 // A headless context with the embedded names, working in `dir`.
 inline compile_context make_test_context(const std::string& dir) {
   compile_context ctx;

@@ -9,19 +9,21 @@
 #include <string>
 
 #include "model/compile_context.h"
+#include "platform/memory_disk.h"
 #include "reader/source_reading.h"
 #include "test/run_fixture.h"
-#include "test/temp_dir.h"
 
 // What the speed limit and adhesion of every cell hold before the reading.
 inline constexpr std::uint8_t untouched_byte = 0xEE;
 
 struct train_fixture {
-  temp_dir dir;
+  // The sources live in memory: the readers only see their text, and the
+  // compile procedure reads and removes them through the platform.
+  memory_disk disk;
   compile_context ctx;
 
   explicit train_fixture(std::int32_t last_index = 2300)
-      : ctx(make_test_context(dir.path())) {
+      : ctx(make_memory_context(disk)) {
     clear_line_table(ctx.table);
     ctx.table.slots[slot_scenario_header].label = ctx.scenario_name;
     ctx.table.slots[slot_train_header].label = ctx.train_name;
@@ -32,13 +34,23 @@ struct train_fixture {
     }
   }
 
+  train_fixture(const train_fixture&) = delete;  // ctx points at disk
+  train_fixture& operator=(const train_fixture&) = delete;
+
   // Writes `text` as the train source and reads it.
   read_end read(const std::string& text) {
-    dir.write(train_source_name(ctx), text);
+    write(train_source_name(ctx), text);
     return read_train_source(ctx);
   }
 
-  bool source_left() const { return dir.contains(train_source_name(ctx)); }
+  void write(const std::string& name, const std::string& text) {
+    disk.files[name] = text;
+  }
+  bool contains(const std::string& name) const {
+    return disk.files.count(name) != 0;
+  }
+
+  bool source_left() const { return contains(train_source_name(ctx)); }
 
   track_cell& cell(std::int64_t i) { return *cell_at(ctx.grid, i); }
   line_record& slot(std::int64_t n) { return *slot_at(ctx.table, n); }
