@@ -7,87 +7,14 @@
 
 namespace {
 
-struct row_info {
-  noted_row row;
-  error_source source;
-  const char* name;     // as the warnings call it
-  const char* written;  // as a source writes its keyword field
-  // The keywords the reader looks for; the second may be absent.
-  const char* first;
-  const char* second;
-  bool exact_case;
-  const char* section;  // where the writers put it
-  bool general;         // a later row of the same kind replaces it
-};
-
 constexpr error_source line_src = error_source::line_source;
 constexpr error_source train_src = error_source::train_source;
 
-// In the order of noted_row.
-constexpr row_info row_table[] = {
-    {noted_row::line_length, line_src, "line length", "lunghezza percorso",
-     "lunghezza", "percorso", false, "[generale]", true},
-    {noted_row::reference_three, line_src, "kilometre reference 'tre'",
-     "progressiva chilometrica tre", "tre", "progressiva", true, "[generale]",
-     true},
-    {noted_row::reference_two, line_src, "kilometre reference 'due'",
-     "progressiva chilometrica due", "due", "progressiva", true, "[generale]",
-     true},
-    {noted_row::reference_one, line_src, "kilometre reference 'uno'",
-     "progressiva chilometrica uno", "uno", "progressiva", true, "[generale]",
-     true},
-    {noted_row::background_one, line_src, "background 'uno'", "sfondo uno",
-     "sfondo", "uno", true, "[generale]", true},
-    {noted_row::background_two, line_src, "background 'due'", "sfondo due",
-     "sfondo", "due", true, "[generale]", true},
-    {noted_row::background_three, line_src, "background 'tre'", "sfondo tre",
-     "sfondo", "tre", true, "[generale]", true},
-    {noted_row::signal_repetition, line_src, "signal repetition",
-     "ripetizione segnali", "segnali", "ripetizione", true, "[generale]", true},
-    {noted_row::gradient, line_src, "gradient", "pendenza", "pendenza", nullptr,
-     false, "[pendenze]", false},
-    {noted_row::curve, line_src, "curve", "curva", "curva", nullptr, false,
-     "[curve]", false},
-    {noted_row::mountain, line_src, "mountain", "montagna", "montagna", nullptr,
-     false, "[montagne]", false},
-    {noted_row::speed_board, line_src, "speed indicator board",
-     "indicatori_vmax", "indicatori_v", nullptr, false, "[cartelli]", false},
-    {noted_row::text_board, line_src, "indicator board", "cartello_indicatore",
-     "cartello", "indicat", false, "[indicazioni]", false},
-    {noted_row::braked_mass, train_src, "braked mass",
-     "percentuale massa frenata", "frenata", "massa", false, "[generale]",
-     true},
-    {noted_row::carriages, train_src, "carriages", "numero vetture", "vetture",
-     nullptr, false, "[generale]", true},
-    {noted_row::speed_limit, train_src, "speed limit", "velocita", "velocit",
-     nullptr, false, "[vel_limite]", false},
-    {noted_row::adhesion, train_src, "adhesion", "aderenza", "aderenza",
-     nullptr, false, "[aderenze]", false},
-    {noted_row::clock, train_src, "clock", "orologio", "orologio", nullptr,
-     false, "[generale]", true},
-    {noted_row::sand, train_src, "sand", "sabbia", "sabbia", nullptr, false,
-     "[generale]", true},
-    {noted_row::signal, train_src, "signal", "segnale", "segnale", nullptr,
-     false, "[segnali]", false},
-    {noted_row::slowdown, train_src, "slowdown", "rallentamento",
-     "rallentamento", nullptr, false, "[rallentamenti]", false},
-    {noted_row::code_marker, train_src, "code marker", "abbattimento",
-     "abbattimento", nullptr, false, "[codici]", false},
-    {noted_row::station, train_src, "station", "stazione", "stazione", nullptr,
-     false, "[stazioni]", false},
-};
-static_assert(std::size(row_table) == noted_row_count);
+const row_spec& info(noted_row row) { return row_info(row); }
 
-const row_info& info(noted_row row) {
-  return row_table[static_cast<std::size_t>(row)];
+source_file file_of(error_source where) {
+  return where == line_src ? source_file::line : source_file::train;
 }
-
-constexpr const char* line_sections[] = {
-    "[generale]", "[curve]",       "[pendenze]", "[montagne]",
-    "[cartelli]", "[indicazioni]", "[fine]"};
-constexpr const char* train_sections[] = {
-    "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
-    "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
 
 char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -103,11 +30,10 @@ std::string trimmed_lower(const std::string& token) {
 }
 
 bool is_known_section(error_source where, const std::string& name) {
-  if (where == line_src)
-    return std::find(std::begin(line_sections), std::end(line_sections),
-                     name) != std::end(line_sections);
-  return std::find(std::begin(train_sections), std::end(train_sections),
-                   name) != std::end(train_sections);
+  const section_list sections = grammar_sections(file_of(where));
+  for (std::size_t i = 0; i < sections.count; ++i)
+    if (name == sections.names[i]) return true;
+  return false;
 }
 
 // A field as a warning shows it: quoted, control characters replaced, and
@@ -129,19 +55,17 @@ const char* source_word(error_source where) {
 
 // The row's keywords occur in the token, tested as the reader tests them, or
 // with letter case ignored throughout.
-bool holds(const row_info& r, std::string_view token, bool any_case) {
-  auto has = [&](const char* word) {
-    return r.exact_case && !any_case ? contains_exact(token, word)
-                                     : contains_keyword(token, word);
-  };
-  return has(r.first) && (r.second == nullptr || has(r.second));
+bool holds(const row_spec& r, std::string_view token, bool any_case) {
+  return row_matches(r, token, any_case);
 }
 
 // The first row of a source whose keywords the token holds.
-const row_info* row_held(std::string_view token, error_source source,
+const row_spec* row_held(std::string_view token, error_source source,
                          bool any_case) {
-  for (const row_info& r : row_table)
-    if (r.source == source && holds(r, token, any_case)) return &r;
+  for (std::size_t i = 0; i < row_count; ++i) {
+    const row_spec& r = grammar_rows()[i];
+    if (r.source == file_of(source) && holds(r, token, any_case)) return &r;
+  }
   return nullptr;
 }
 
@@ -168,15 +92,16 @@ std::size_t distance_within(std::string_view text, std::string_view word) {
 // The row of the source whose keywords the token comes closest to, when it
 // comes close: at most one edit per keyword, two for keywords of seven
 // letters or more.
-const row_info* nearest_row(std::string_view token, error_source source) {
-  const row_info* best = nullptr;
+const row_spec* nearest_row(std::string_view token, error_source source) {
+  const row_spec* best = nullptr;
   std::size_t best_score = 0;
-  for (const row_info& r : row_table) {
-    if (r.source != source) continue;
+  for (std::size_t i = 0; i < row_count; ++i) {
+    const row_spec& r = grammar_rows()[i];
+    if (r.source != file_of(source)) continue;
     std::size_t score = 0;
     bool close = true;
     for (const char* word : {r.first, r.second}) {
-      if (word == nullptr) continue;
+      if (*word == '\0') continue;
       const std::string_view w(word);
       const std::size_t d = distance_within(token, w);
       close = close && d <= (w.size() >= 7 ? 2u : 1u);
@@ -219,7 +144,7 @@ std::string str(std::int64_t v) { return std::to_string(v); }
 std::string passed_over_text(const author_notes& notes) {
   const std::string t = quoted(notes.token);
   const error_source other = notes.where == line_src ? train_src : line_src;
-  if (const row_info* r = row_held(notes.token, notes.where, false)) {
+  if (const row_spec* r = row_held(notes.token, notes.where, false)) {
     if (notes.phase == note_phase::line_general)
       return t + " is passed over: a " + r->name +
              " row is not read inside the general section, which ends at "
@@ -228,10 +153,10 @@ std::string passed_over_text(const author_notes& notes) {
            " row is read only in the general section, before its first "
            "section marker";
   }
-  if (const row_info* r = row_held(notes.token, notes.where, true))
+  if (const row_spec* r = row_held(notes.token, notes.where, true))
     return t + " is passed over: the " + r->name +
            " row is recognised only in lower case, as '" + r->written + "'";
-  if (const row_info* r = row_held(notes.token, other, true))
+  if (const row_spec* r = row_held(notes.token, other, true))
     return t + " is passed over: the " + r->name + " row belongs in the " +
            source_word(other) + " source";
   if (!has_letters(notes.token))
@@ -240,7 +165,7 @@ std::string passed_over_text(const author_notes& notes) {
            "field too many for the row before, or a row that lost its "
            "keyword)";
   std::string text = t + " is passed over: no row has this keyword";
-  if (const row_info* r = nearest_row(notes.token, notes.where))
+  if (const row_spec* r = nearest_row(notes.token, notes.where))
     text += std::string(" (did you mean '") + r->written + "'?)";
   return text;
 }
@@ -333,7 +258,7 @@ void note_token(const compile_context& ctx, author_notes& notes,
 
 void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
   if (!ctx.collect_warnings) return;
-  const row_info& r = info(row);
+  const row_spec& r = info(row);
   const std::string t = quoted(notes.token);
   if (notes.token_rows > 0) {
     add_at_row(ctx, notes,
@@ -412,7 +337,7 @@ void finish_notes(compile_context& ctx, author_notes& notes,
   for (const odd_number& n : cur.odd_numbers) {
     const std::string t = quoted(n.text);
     std::string text;
-    if (const row_info* r = row_held(n.text, notes.where, false)) {
+    if (const row_spec* r = row_held(n.text, notes.where, false)) {
       text = t +
              " is read as a number (0): the row before it lacks a field, "
              "and this " +

@@ -17,37 +17,11 @@
 
 #include "model/compile_context.h"
 #include "reader/field_reader.h"
+#include "reader/grammar.h"
 
-// Every row of both sources, as the warnings name them.
-enum class noted_row : std::uint8_t {
-  // The line source's general section.
-  line_length,
-  reference_three,
-  reference_two,
-  reference_one,
-  background_one,
-  background_two,
-  background_three,
-  signal_repetition,
-  // The line source after its general section.
-  gradient,
-  curve,
-  mountain,
-  speed_board,
-  text_board,
-  // The train source.
-  braked_mass,
-  carriages,
-  speed_limit,
-  adhesion,
-  clock,
-  sand,
-  signal,
-  slowdown,
-  code_marker,
-  station,
-};
-inline constexpr std::size_t noted_row_count = 23;
+// The warnings name the rows of the grammar.
+using noted_row = row_id;
+inline constexpr std::size_t noted_row_count = row_count;
 
 // Where a reader stands, which tells why a token is passed over.
 enum class note_phase : std::uint8_t { line_general, line_rows, train_rows };

@@ -13,93 +13,6 @@ constexpr std::int32_t longest_line_m = 1000000;
 // The grid and the plan reach this far beyond the end of the line.
 constexpr std::int32_t run_out_m = 7000;
 
-// The general rows, each recognised by two words that must both occur in the
-// token. Only the length row ignores letter case.
-enum class general_row {
-  length,
-  reference_three,
-  reference_two,
-  reference_one,
-  background_one,
-  background_two,
-  background_three,
-  signal_repetition,
-};
-
-struct general_keyword {
-  const char* first;
-  const char* second;
-  bool exact_case;
-  general_row row;
-};
-
-constexpr general_keyword general_rows[] = {
-    {"lunghezza", "percorso", false, general_row::length},
-    {"tre", "progressiva", true, general_row::reference_three},
-    {"due", "progressiva", true, general_row::reference_two},
-    {"uno", "progressiva", true, general_row::reference_one},
-    {"sfondo", "uno", true, general_row::background_one},
-    {"sfondo", "due", true, general_row::background_two},
-    {"sfondo", "tre", true, general_row::background_three},
-    {"segnali", "ripetizione", true, general_row::signal_repetition},
-};
-
-// The rows after the general section; letter case is ignored. An entry with
-// a second word needs both.
-enum class line_row { gradient, curve, mountain, speed_board, text_board };
-
-struct line_keyword {
-  const char* first;
-  const char* second;
-  line_row row;
-};
-
-constexpr line_keyword line_rows[] = {
-    {"pendenza", nullptr, line_row::gradient},
-    {"curva", nullptr, line_row::curve},
-    {"montagna", nullptr, line_row::mountain},
-    {"indicatori_v", nullptr, line_row::speed_board},
-    {"cartello", "indicat", line_row::text_board},
-};
-
-// How the warnings for authors name each row.
-noted_row noted_as(general_row row) {
-  switch (row) {
-    case general_row::length:
-      return noted_row::line_length;
-    case general_row::reference_three:
-      return noted_row::reference_three;
-    case general_row::reference_two:
-      return noted_row::reference_two;
-    case general_row::reference_one:
-      return noted_row::reference_one;
-    case general_row::background_one:
-      return noted_row::background_one;
-    case general_row::background_two:
-      return noted_row::background_two;
-    case general_row::background_three:
-      return noted_row::background_three;
-    case general_row::signal_repetition:
-      break;
-  }
-  return noted_row::signal_repetition;
-}
-noted_row noted_as(line_row row) {
-  switch (row) {
-    case line_row::gradient:
-      return noted_row::gradient;
-    case line_row::curve:
-      return noted_row::curve;
-    case line_row::mountain:
-      return noted_row::mountain;
-    case line_row::speed_board:
-      return noted_row::speed_board;
-    case line_row::text_board:
-      break;
-  }
-  return noted_row::text_board;
-}
-
 line_record& fixed_slot(compile_context& ctx, int n) {
   return ctx.table.slots[static_cast<std::size_t>(n)];
 }
@@ -150,53 +63,46 @@ row_outcome read_signal_repetition(compile_context& ctx, line_reading& r) {
 }
 
 row_outcome read_general_row(compile_context& ctx, line_reading& r,
-                             general_row row) {
+                             row_id row) {
   bool ok = true;
   switch (row) {
-    case general_row::length: {
+    case row_id::line_length: {
       line_record& slot = fixed_slot(ctx, slot_train_line_data);
       ok = read_number_field(r.cur, slot.to_m);
       if (ok) return size_tables(ctx, r, slot.to_m);
       break;
     }
-    case general_row::reference_three:
-    case general_row::reference_two:
-    case general_row::reference_one: {
-      int n = row == general_row::reference_three ? slot_reference_three
-              : row == general_row::reference_two ? slot_reference_two
-                                                  : slot_reference_one;
+    case row_id::reference_three:
+    case row_id::reference_two:
+    case row_id::reference_one: {
+      int n = row == row_id::reference_three ? slot_reference_three
+              : row == row_id::reference_two ? slot_reference_two
+                                             : slot_reference_one;
       line_record& slot = fixed_slot(ctx, n);
       ctx.reference_lines[static_cast<std::size_t>(n - slot_reference_three)] =
           r.cur.field_line;  // the row's keyword field, read last
       ok = read_fields(r.cur, slot.from_m, slot.to_m, slot.at_m);
       break;
     }
-    case general_row::background_one:
+    case row_id::background_one:
       ok = read_number_field(r.cur,
                              fixed_slot(ctx, slot_scenario_header).from_m);
       break;
-    case general_row::background_two:
+    case row_id::background_two:
       ok = read_number_field(r.cur, fixed_slot(ctx, slot_scenario_header).at_m);
       break;
-    case general_row::background_three:
+    case row_id::background_three:
       ok = read_number_field(r.cur, fixed_slot(ctx, slot_scenario_header).to_m);
       break;
-    case general_row::signal_repetition:
+    case row_id::signal_repetition:
       return read_signal_repetition(ctx, r);
+    default:  // the rows after the general section
+      break;
   }
   if (!ok)
     return line_reading_failure(
         ctx, r, "general row: a number is missing or out of range");
   return row_outcome::next_row;
-}
-
-bool has_general_keywords(const std::string& token,
-                          const general_keyword& entry) {
-  if (entry.exact_case)
-    return contains_exact(token, entry.first) &&
-           contains_exact(token, entry.second);
-  return contains_keyword(token, entry.first) &&
-         contains_keyword(token, entry.second);
 }
 
 // The general section ends at the first section marker that is not itself
@@ -239,10 +145,10 @@ row_outcome read_general_section(compile_context& ctx, line_reading& r) {
       return line_reading_failure(
           ctx, r, "general section: a comment is the last field");
     note_token(ctx, r.notes, r.cur, ctx.current_token, 10);
-    for (const general_keyword& entry : general_rows) {
-      if (!has_general_keywords(ctx.current_token, entry)) continue;
-      note_row(ctx, r.notes, noted_as(entry.row));
-      row_outcome outcome = read_general_row(ctx, r, entry.row);
+    for (const row_spec& row : source_rows(source_file::line)) {
+      if (!row.general || !row_matches(row, ctx.current_token)) continue;
+      note_row(ctx, r.notes, row.id);
+      row_outcome outcome = read_general_row(ctx, r, row.id);
       if (outcome != row_outcome::next_row) return outcome;
     }
     note_token_end(ctx, r.notes);
@@ -255,26 +161,27 @@ row_outcome read_general_section(compile_context& ctx, line_reading& r) {
   return row_outcome::next_row;
 }
 
-bool has_line_keywords(const compile_context& ctx, const line_keyword& entry) {
-  // Without outputs there is no plan, and curve rows pass unrecognised.
-  if (entry.row == line_row::curve && ctx.write_flag == 0) return false;
-  return contains_keyword(ctx.current_token, entry.first) &&
-         (entry.second == nullptr ||
-          contains_keyword(ctx.current_token, entry.second));
+// Without outputs there is no plan, and curve rows pass unrecognised.
+bool starts_line_row(const compile_context& ctx, const row_spec& row) {
+  if (row.general) return false;
+  if (row.id == row_id::curve && ctx.write_flag == 0) return false;
+  return row_matches(row, ctx.current_token);
 }
 
-row_outcome read_line_row(compile_context& ctx, line_reading& r, line_row row) {
+row_outcome read_line_row(compile_context& ctx, line_reading& r, row_id row) {
   switch (row) {
-    case line_row::gradient:
+    case row_id::gradient:
       return read_gradient_row(ctx, r);
-    case line_row::curve:
+    case row_id::curve:
       return read_curve_row(ctx, r);
-    case line_row::mountain:
+    case row_id::mountain:
       return read_mountain_row(ctx, r);
-    case line_row::speed_board:
+    case row_id::speed_board:
       return read_speed_board_row(ctx, r);
-    case line_row::text_board:
+    case row_id::text_board:
       return read_text_board_row(ctx, r);
+    default:  // general rows are read in the general section only
+      break;
   }
   return row_outcome::next_row;
 }
@@ -301,10 +208,10 @@ row_outcome read_rows(compile_context& ctx, line_reading& r) {
     // Each entry is tested on its own, so a token with two keywords is read
     // as both rows, in table order.
     note_token(ctx, r.notes, r.cur, ctx.current_token, 2);
-    for (const line_keyword& entry : line_rows) {
-      if (!has_line_keywords(ctx, entry)) continue;
-      note_row(ctx, r.notes, noted_as(entry.row));
-      row_outcome outcome = read_line_row(ctx, r, entry.row);
+    for (const row_spec& row : source_rows(source_file::line)) {
+      if (!starts_line_row(ctx, row)) continue;
+      note_row(ctx, r.notes, row.id);
+      row_outcome outcome = read_line_row(ctx, r, row.id);
       if (outcome != row_outcome::next_row) return outcome;
     }
     note_token_end(ctx, r.notes);

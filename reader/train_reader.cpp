@@ -10,83 +10,21 @@
 
 namespace {
 
-enum class train_row : std::uint8_t {
-  braked_mass,
-  carriages,
-  speed_limit,
-  adhesion,
-  clock,
-  sand,
-  signal,
-  slowdown,
-  code_marker,
-  station,
-};
-
-// A token holding `keyword` and `also` (letter case ignored) starts the row.
-struct row_keyword {
-  std::string_view keyword;
-  std::string_view also;  // empty: no second keyword needed
-  train_row row;
-};
-
-// Tested in this order, each entry on its own: a token that holds the
-// keywords of two entries reads both rows, one after the other.
-constexpr std::array<row_keyword, 10> train_keywords = {{
-    {"frenata", "massa", train_row::braked_mass},
-    {"vetture", "", train_row::carriages},
-    {"velocit", "", train_row::speed_limit},
-    {"aderenza", "", train_row::adhesion},
-    {"orologio", "", train_row::clock},
-    {"sabbia", "", train_row::sand},
-    {"segnale", "", train_row::signal},
-    {"rallentamento", "", train_row::slowdown},
-    {"abbattimento", "", train_row::code_marker},
-    {"stazione", "", train_row::station},
-}};
-
-// How the warnings for authors name each row.
-noted_row noted_as(train_row row) {
-  switch (row) {
-    case train_row::braked_mass:
-      return noted_row::braked_mass;
-    case train_row::carriages:
-      return noted_row::carriages;
-    case train_row::speed_limit:
-      return noted_row::speed_limit;
-    case train_row::adhesion:
-      return noted_row::adhesion;
-    case train_row::clock:
-      return noted_row::clock;
-    case train_row::sand:
-      return noted_row::sand;
-    case train_row::signal:
-      return noted_row::signal;
-    case train_row::slowdown:
-      return noted_row::slowdown;
-    case train_row::code_marker:
-      return noted_row::code_marker;
-    case train_row::station:
-      break;
-  }
-  return noted_row::station;
-}
-
 // Rows of general data are stored as read: what they mean is the
 // simulator's business.
 row_result read_general_row(compile_context& ctx, train_reading& reading,
-                            train_row row) {
+                            row_id row) {
   line_record& line_data = ctx.table.slots[slot_train_line_data];
   line_record& train_header = ctx.table.slots[slot_train_header];
   bool ok = false;
   switch (row) {
-    case train_row::braked_mass:
+    case row_id::braked_mass:
       ok = read_fields(reading.cur, line_data.from_m);
       break;
-    case train_row::carriages:
+    case row_id::carriages:
       ok = read_fields(reading.cur, line_data.at_m);
       break;
-    case train_row::clock:
+    case row_id::clock:
       ok = read_fields(reading.cur, train_header.num_c, train_header.num_d,
                        train_header.num_e);
       break;
@@ -170,20 +108,19 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   return row_result::next;
 }
 
-row_result read_row(compile_context& ctx, train_reading& reading,
-                    train_row row) {
+row_result read_row(compile_context& ctx, train_reading& reading, row_id row) {
   switch (row) {
-    case train_row::speed_limit:
+    case row_id::speed_limit:
       return read_speed_row(ctx, reading);
-    case train_row::adhesion:
+    case row_id::adhesion:
       return read_adhesion_row(ctx, reading);
-    case train_row::signal:
+    case row_id::signal:
       return read_signal_row(ctx, reading);
-    case train_row::slowdown:
+    case row_id::slowdown:
       return read_slowdown_row(ctx, reading);
-    case train_row::code_marker:
+    case row_id::code_marker:
       return read_code_marker_row(ctx, reading);
-    case train_row::station:
+    case row_id::station:
       return read_station_row(ctx, reading);
     default:
       return read_general_row(ctx, reading, row);
@@ -194,12 +131,10 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
   // The handlers read fields, not tokens, so the token stays the same for
   // every entry; a copy makes that independent of them.
   const std::string token = ctx.current_token;
-  for (const row_keyword& entry : train_keywords) {
-    if (!contains_keyword(token, entry.keyword) ||
-        !contains_keyword(token, entry.also))
-      continue;
-    note_row(ctx, reading.notes, noted_as(entry.row));
-    row_result r = read_row(ctx, reading, entry.row);
+  for (const row_spec& row : source_rows(source_file::train)) {
+    if (!row_matches(row, token)) continue;
+    note_row(ctx, reading.notes, row.id);
+    row_result r = read_row(ctx, reading, row.id);
     if (r != row_result::next) return r;
   }
   return row_result::next;
