@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_geometry.h"
 #include "model/curve_table.h"
 #include "model/error_codes.h"
 #include "model/line_table.h"

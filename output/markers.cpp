@@ -14,7 +14,6 @@ constexpr std::int32_t look_back_cells = 20;
 constexpr std::int32_t lowest_signal_cell = 3;
 constexpr std::int32_t rhythm_cells = 8;
 constexpr std::int32_t search_after_end_cells = 12;
-constexpr std::int32_t metres_per_cell = 50;
 
 // The groups before a slowdown start, as distances in cells below it, nearest
 // first. A group is examined only when all three of its cells lie above
@@ -26,7 +25,7 @@ struct start_group {
 constexpr start_group start_groups[] = {{5, 7}, {11, 13}, {18, 20}};
 
 std::int32_t cell_metres(std::int32_t cell) {
-  std::int64_t metres = static_cast<std::int64_t>(cell) * metres_per_cell;
+  std::int64_t metres = cell_start_m(cell);
   if (metres > std::numeric_limits<std::int32_t>::max())
     return std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(metres);

@@ -411,8 +411,8 @@ void note_mountain_row(compile_context& ctx, author_notes& notes,
   auto cells = [](std::int32_t from_m, std::int32_t to_m) {
     std::int32_t first = 0;
     std::int32_t end = 0;
-    (void)nearest_i32(static_cast<double>(from_m) / 50.0, first);
-    (void)nearest_i32(static_cast<double>(to_m) / 50.0, end);
+    (void)nearest_i32(stretch_place(static_cast<double>(from_m)), first);
+    (void)nearest_i32(stretch_place(static_cast<double>(to_m)), end);
     return std::pair<std::int64_t, std::int64_t>{first, std::int64_t{end} - 1};
   };
   const auto [first, last] = cells(inizio, fine);

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/cell_geometry.h"
+
 // How the last numeric field read looked; only reports to authors use it.
 enum class number_form : std::uint8_t {
   number,      // sign and digits only
@@ -112,5 +114,5 @@ bool nearest_u8(double value, std::uint8_t& out);
 inline bool position_fits(std::int32_t last_index, std::int32_t p,
                           std::int32_t margin) {
   return static_cast<double>(last_index) >=
-         (static_cast<double>(p) + static_cast<double>(margin)) / 50.0;
+         stretch_place(static_cast<double>(p) + static_cast<double>(margin));
 }

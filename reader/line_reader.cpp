@@ -26,7 +26,7 @@ row_outcome size_tables(compile_context& ctx, line_reading& r,
   }
   std::int32_t e = length_m + run_out_m;
   std::int32_t n = 0;
-  (void)nearest_i32(static_cast<double>(e) / 50.0, n);  // always fits
+  (void)nearest_i32(stretch_place(static_cast<double>(e)), n);  // always fits
   // A length so negative that the grid (or the plan) would have no metres
   // cannot size them.
   if (n < 0 || (ctx.write_flag != 0 && e < 0))

@@ -96,7 +96,7 @@ row_outcome walk_plan(compile_context& ctx, line_reading& r, std::int64_t last,
 std::int32_t point_cell(std::int32_t position) {
   std::int32_t c = 0;
   // Any 32-bit position divided by 50 fits 32 bits again.
-  (void)nearest_i32(static_cast<double>(position) / 50.0 + 1.0, c);
+  (void)nearest_i32(point_place(static_cast<double>(position)), c);
   return c;
 }
 
@@ -127,7 +127,7 @@ row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
   if (!position_fits(ctx.grid.last_index(), p, row_margin_m))
     return line_beyond_grid(ctx, r, p);
   std::int32_t k = 0;
-  (void)nearest_i32(static_cast<double>(p) / 50.0, k);  // always fits
+  (void)nearest_i32(stretch_place(static_cast<double>(p)), k);  // always fits
   note_fill_row(ctx, r.notes, r.notes.gradient, "gradient", p, k,
                 r.gradient_fill);
   // The row closes the stretch of the row before it: cells from the fill
@@ -199,8 +199,8 @@ void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
 
   std::int32_t first = 0;
   std::int32_t end_cell = 0;
-  (void)nearest_i32(static_cast<double>(inizio) / 50.0, first);
-  (void)nearest_i32(static_cast<double>(fine) / 50.0, end_cell);
+  (void)nearest_i32(stretch_place(static_cast<double>(inizio)), first);
+  (void)nearest_i32(stretch_place(static_cast<double>(fine)), end_cell);
   std::int64_t last = static_cast<std::int64_t>(end_cell) - 1;
   if (first > last) return;
   // The end is never checked against the grid, and a start before the origin

@@ -9,7 +9,7 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
                   std::int32_t& d1, std::int32_t& d2, std::int32_t& d3,
                   std::int32_t& tempo) {
   const std::int64_t k =
-      nearest_index(static_cast<double>(posizione) / 50.0 + 1.0);
+      nearest_index(point_place(static_cast<double>(posizione)));
   track_cell* cell = cell_at(ctx.grid, k);
   if (cell != nullptr && !is_free(*cell)) {
     record_error_code(ctx, code_signal_cell_taken);

@@ -39,13 +39,13 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
                         std::int32_t& d_v) {
   const double x_m = static_cast<double>(x);
   const double board_m = x_m - board_distance_m;
-  const std::int64_t s = nearest_index(x_m / 50.0 + 1.0);
+  const std::int64_t s = nearest_index(point_place(x_m));
   // Real arithmetic: x + l cannot overflow, and an end that lies off the grid
   // is refused below like any other cell.
   const std::int64_t e =
-      nearest_index((x_m + static_cast<double>(l)) / 50.0 + 1.0);
-  const std::int64_t w = nearest_index(board_m / 50.0 + 1.0);
-  const std::int64_t h = nearest_index(board_m / 50.0);
+      nearest_index(point_place(x_m + static_cast<double>(l)));
+  const std::int64_t w = nearest_index(point_place(board_m));
+  const std::int64_t h = nearest_index(stretch_place(board_m));
   const bool has_board = x > no_board_up_to_m;
   if (!has_board) f_ta = 0;
 
@@ -127,7 +127,7 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
                           "a field of a code-marker row cannot be read");
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
 
-  const std::int64_t q = nearest_index(static_cast<double>(p) / 50.0);
+  const std::int64_t q = nearest_index(stretch_place(static_cast<double>(p)));
   track_cell* cell = cell_at(ctx.grid, q);
   if (cell == nullptr)
     return refuse_row(ctx, reading, code_code_marker_outside_grid, p);

@@ -120,7 +120,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
 
   const bool marked = station.kind < first_unmarked_kind;
   const bool with_marks = marked && !is_terminal_kind(station.kind);
-  const double d = static_cast<double>(station.to_m) / 50.0;
+  const double d = stretch_place(static_cast<double>(station.to_m));
   if (marked && !station_cells_fit(ctx.grid, d, with_marks))
     return refuse_row(ctx, reading, code_station_beyond_grid, station.at_m);
 

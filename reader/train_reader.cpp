@@ -62,7 +62,7 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
                           "a field of a speed-limit row cannot be read");
   note_speed_value(ctx, reading.notes, reading.cur, v);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
-  const std::int64_t n = nearest_index(static_cast<double>(p) / 50.0);
+  const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
   const std::int32_t last = ctx.grid.last_index();
   note_fill_row(ctx, reading.notes, reading.notes.speed_limit, "speed limit", p,
                 n, reading.speed_fill_index);
@@ -93,7 +93,7 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
                           "a field of an adhesion row cannot be read");
   note_adhesion_value(ctx, reading.notes, reading.cur, a);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
-  const std::int64_t n = nearest_index(static_cast<double>(p) / 50.0);
+  const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
   note_fill_row(ctx, reading.notes, reading.notes.adhesion, "adhesion", p, n,
                 reading.adhesion_fill_index);
   if (n > 0) {

@@ -1,0 +1,26 @@
+// Where positions along the line fall on the track grid. Positions are whole
+// metres from the line origin; the grid has one cell for every 50 m.
+//
+// The places are real numbers, rounded by the caller with its own rule for
+// values that do not fit (the nearest integer, an exact half going to the
+// even neighbour): a point feature, such as a signal or a board, takes the
+// cell nearest to x / 50 + 1; a stretch, such as a gradient or a mountain,
+// begins or ends at the cell nearest to x / 50.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::int32_t cell_length_m = 50;
+
+// x / 50: where a stretch boundary at x metres falls, in cells.
+inline double stretch_place(double x_m) {
+  return x_m / static_cast<double>(cell_length_m);
+}
+
+// x / 50 + 1: where a point feature at x metres falls, in cells.
+inline double point_place(double x_m) { return stretch_place(x_m) + 1.0; }
+
+// The first metre of cell k, in 64 bits: k x 50.
+inline std::int64_t cell_start_m(std::int64_t cell) {
+  return cell * cell_length_m;
+}
