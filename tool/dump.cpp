@@ -10,16 +10,16 @@
 #include "model/curve_table.h"
 #include "model/line_table.h"
 #include "model/track_grid.h"
-#include "output/binary_files.h"
+#include "output/file_format.h"
+#include "output/stored_values.h"
 #include "platform/platform.h"
-#include "tool/decode.h"
+#include "tool/model_views.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 
 constexpr int status_refused = 2;
-constexpr std::int32_t cell_m = 50;
 
 // Text as a terminal can show it: bytes outside printable ASCII are written
 // as \xNN, so a damaged label or name cannot garble the dump. In a quoted
@@ -57,11 +57,9 @@ std::string two_digits(std::int64_t v) {
 // hh:mm:ss of a time of day in seconds after midnight. Hours run past 23 and
 // a negative time keeps its sign, as the sources can give either.
 std::string time_of_day_text(std::int32_t seconds) {
-  std::int64_t s = seconds;
-  const bool negative = s < 0;
-  if (negative) s = -s;
-  return (negative ? "-" : "") + two_digits(s / 3600) + ":" +
-         two_digits(s / 60 % 60) + ":" + two_digits(s % 60);
+  const time_parts t = decode_time_of_day(seconds);
+  return (t.negative ? "-" : "") + two_digits(t.hours) + ":" +
+         two_digits(t.minutes) + ":" + two_digits(t.seconds);
 }
 
 // The start clock of the train header is kept as three separate numbers.
@@ -149,14 +147,14 @@ const char* stretch_heading(stretch_field field) {
 std::string stretch_meaning(stretch_field field, const stretch_run& r) {
   switch (field) {
     case stretch_field::gradient: {
-      if (r.value == 0) return "not filled";
-      const int per_mille = r.value - 100;
+      if (r.value == gradient_not_filled) return "not filled";
+      const std::int32_t per_mille = decode_gradient(r.value);
       if (per_mille == 0) return "level";
       return (per_mille > 0 ? "+" : "") + std::to_string(per_mille) +
              " per mille";
     }
     case stretch_field::speed_limit:
-      return std::to_string(r.value * 5) + " km/h";
+      return std::to_string(decode_speed_units(r.value)) + " km/h";
     case stretch_field::adhesion:
       return "";
     case stretch_field::mountain:
@@ -225,7 +223,7 @@ json track_json(const std::string& name, std::size_t size,
 void print_cell(std::ostream& out, std::size_t index, const track_cell& c) {
   std::ostringstream place;
   place << "cell " << index << " ("
-        << (static_cast<std::int64_t>(index) - 1) * cell_m << " m)";
+        << (static_cast<std::int64_t>(index) - 1) * cell_length_m << " m)";
   out << "  " << std::left << std::setw(22) << place.str() << std::setw(20)
       << cell_kind_name(c.kind) << std::right << "value1=" << c.value1
       << " value2=" << c.value2 << " value3=" << c.value3
@@ -242,7 +240,8 @@ void print_runs(std::ostream& out, const track_grid& grid,
   for (const stretch_run& r : stretch_runs(grid, field)) {
     std::ostringstream cells, metres;
     cells << "cells " << r.first << "-" << r.last;
-    metres << r.first * cell_m << "-" << (r.last + 1) * cell_m << " m";
+    metres << r.first * cell_length_m << "-" << (r.last + 1) * cell_length_m
+           << " m";
     out << "  " << std::left << std::setw(18) << cells.str() << std::setw(18)
         << metres.str() << std::right << std::setw(4) << int{r.value};
     const std::string meaning = stretch_meaning(field, r);
@@ -276,32 +275,32 @@ bool slot_shown(int slot, const line_record& r) {
 }
 
 std::string slot_summary(int slot, const line_record& r) {
-  const std::string role = slot_role(slot, r);
+  const slot_role role = role_of_slot(slot, r);
   const std::string label = quoted_label(r.label);
   std::ostringstream text;
-  if (role == "station") {
+  if (role == slot_role::station) {
     text << "station " << slot << " " << label << ", kind " << int{r.kind}
          << ", at " << r.at_m << " m, platform " << r.from_m << " to " << r.to_m
          << " m, time " << time_of_day_text(r.time_s);
-  } else if (role == "board text") {
+  } else if (role == slot_role::board_text) {
     text << "board text " << label;
-  } else if (slot == slot_train_line_data) {
-    text << role << ": braked mass " << r.from_m << " %, line length " << r.to_m
-         << " m, " << r.at_m << " carriages";
-  } else if (slot == slot_scenario_header) {
-    text << role << " " << label << ": race code " << r.time_s << ", mark "
-         << r.num_a << ", background one " << r.from_m << ", two " << r.at_m
-         << ", three " << r.to_m;
-  } else if (slot == slot_train_header) {
-    text << role << " " << label << ": clock "
+  } else if (role == slot_role::train_line_data) {
+    text << slot_role_name(role) << ": braked mass " << r.from_m
+         << " %, line length " << r.to_m << " m, " << r.at_m << " carriages";
+  } else if (role == slot_role::scenario_header) {
+    text << slot_role_name(role) << " " << label << ": race code " << r.time_s
+         << ", mark " << r.num_a << ", background one " << r.from_m << ", two "
+         << r.at_m << ", three " << r.to_m;
+  } else if (role == slot_role::train_header) {
+    text << slot_role_name(role) << " " << label << ": clock "
          << clock_text(r.num_c, r.num_d, r.num_e) << ", sand " << r.num_a
          << ", signal repetition " << r.from_m << " to " << r.to_m << " m, "
          << r.at_m << " codes";
-  } else if (slot == 0) {
+  } else if (role == slot_role::unused) {
     text << "slot 0 holds data, though the compiler keeps it clear; label "
          << label;
   } else {
-    text << role;
+    text << slot_role_name(role);
     if (!r.label.empty()) text << " " << label;
   }
   return text.str();
@@ -310,7 +309,8 @@ std::string slot_summary(int slot, const line_record& r) {
 json slot_json(int slot, const line_record& r) {
   json j;
   j["slot"] = slot;
-  j["role"] = slot_role(slot, r);
+  const slot_role role = role_of_slot(slot, r);
+  j["role"] = slot_role_name(role);
   j["kind"] = r.kind;
   j["from_m"] = r.from_m;
   j["to_m"] = r.to_m;
@@ -327,11 +327,11 @@ json slot_json(int slot, const line_record& r) {
   j["opt_d"] = r.opt_d;
   j["opt_e"] = r.opt_e;
   j["time_s"] = r.time_s;
-  if (slot == slot_scenario_header) {
+  if (role == slot_role::scenario_header) {
     j["race_code"] = r.time_s;
-  } else if (slot == slot_train_header) {
+  } else if (role == slot_role::train_header) {
     j["clock"] = clock_text(r.num_c, r.num_d, r.num_e);
-  } else if (slot_role(slot, r) == std::string_view("station")) {
+  } else if (role == slot_role::station) {
     j["time"] = time_of_day_text(r.time_s);
   }
   return j;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "output/binary_files.h"
-#include "tool/decode.h"
+#include "output/file_format.h"
+#include "tool/model_views.h"
 #include "tool/tool_run.h"
 
 namespace {
