@@ -1,5 +1,6 @@
 #include "tool/dump.h"
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <iomanip>
@@ -81,47 +82,37 @@ std::string track_header_text(const track_grid& grid) {
          " (the 16-bit race code)";
 }
 
-// What a cell's values stand for, by its kind.
+// value1..value4 in order, to walk beside their names in the table of cell
+// kinds.
+std::array<std::int16_t, 4> values_of(const track_cell& c) {
+  return {c.value1, c.value2, c.value3, c.value4};
+}
+
+// What a cell's values stand for, by its kind: the packed kinds taken apart,
+// the others by the names of their values.
 std::string cell_meaning(std::size_t index, const track_cell& c) {
   std::ostringstream text;
   signal_parts s;
   speed_board_parts b;
-  switch (c.kind) {
-    case kind_signal:
-      if (unpack_signal(c, s))
-        text << "s1=" << s.s1 << " d1=" << s.d1 << " s2=" << s.s2
-             << " d2=" << s.d2 << " s3=" << s.s3 << " d3=" << s.d3
-             << " rapp=" << s.rapp << " sx=" << s.sx << " dx=" << s.dx;
-      break;
-    case kind_slowdown_start:
-    case kind_slowdown_end:
-      text << "speed " << c.value1 << ", d_v " << c.value2 << ", f_tt "
-           << c.value3;
-      break;
-    case kind_warning_board:
-      text << "speed " << c.value1 << ", d_v " << c.value2;
-      break;
-    case kind_pre_warning:
-      text << "number " << c.value1 << " before the warning board";
-      break;
-    case kind_speed_board:
-      if (unpack_speed_board(c, b))
-        text << "speeds " << b.first_kmh[0] << "/" << b.first_kmh[1] << "/"
-             << b.first_kmh[2] << " km/h, second speeds " << b.second_kmh[0]
-             << "/" << b.second_kmh[1] << "/" << b.second_kmh[2]
-             << " km/h, stripes " << b.first_stripes << "/" << b.second_stripes;
-      break;
-    case kind_station_marker:
-      text << "station in slot " << c.value1;
-      break;
-    case kind_code_marker:
-      text << "code " << c.value1;
-      break;
-    case kind_text_board:
-      text << "text in slot " << c.value1;
-      break;
-    default:
-      break;
+  const cell_kind_info* info = find_cell_kind(c.kind);
+  if (c.kind == kind_signal) {
+    if (unpack_signal(c, s))
+      text << "s1=" << s.s1 << " d1=" << s.d1 << " s2=" << s.s2
+           << " d2=" << s.d2 << " s3=" << s.s3 << " d3=" << s.d3
+           << " rapp=" << s.rapp << " sx=" << s.sx << " dx=" << s.dx;
+  } else if (c.kind == kind_speed_board) {
+    if (unpack_speed_board(c, b))
+      text << "speeds " << b.first_kmh[0] << "/" << b.first_kmh[1] << "/"
+           << b.first_kmh[2] << " km/h, second speeds " << b.second_kmh[0]
+           << "/" << b.second_kmh[1] << "/" << b.second_kmh[2]
+           << " km/h, stripes " << b.first_stripes << "/" << b.second_stripes;
+  } else if (info != nullptr && !info->packed) {
+    const std::array<std::int16_t, 4> values = values_of(c);
+    for (std::size_t v = 0; v < values.size(); ++v) {
+      if (*info->values[v].name == '\0') continue;
+      if (!text.str().empty()) text << ", ";
+      text << info->values[v].name << " " << values[v];
+    }
   }
   if (index == 1 && c.value1 == header_track_mark) {
     if (!text.str().empty()) text << "; ";
@@ -178,6 +169,7 @@ json cell_json(std::size_t index, const track_cell& c) {
   j["approach"] = c.approach;
   signal_parts s;
   speed_board_parts b;
+  const cell_kind_info* info = find_cell_kind(c.kind);
   if (c.kind == kind_signal && unpack_signal(c, s)) {
     j["signal"] = {{"s1", s.s1},     {"d1", s.d1}, {"s2", s.s2},
                    {"d2", s.d2},     {"s3", s.s3}, {"d3", s.d3},
@@ -186,6 +178,14 @@ json cell_json(std::size_t index, const track_cell& c) {
     j["speed_board"] = {{"speeds_kmh", b.first_kmh},
                         {"second_speeds_kmh", b.second_kmh},
                         {"stripes", {b.first_stripes, b.second_stripes}}};
+  } else if (info != nullptr && !info->packed) {
+    // The kind's named values, so a reader of the JSON needs no table.
+    const std::array<std::int16_t, 4> values = values_of(c);
+    json named = json::object();
+    for (std::size_t v = 0; v < values.size(); ++v)
+      if (*info->values[v].name != '\0')
+        named[info->values[v].name] = values[v];
+    if (!named.empty()) j["values"] = named;
   }
   return j;
 }
