@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "model/compile_context.h"
-#include "output/binary_files.h"
+#include "output/file_format.h"
 #include "output/markers.h"
 #include "platform/memory_disk.h"
 #include "reader/memorizza_dati.h"
@@ -87,26 +87,20 @@ inline std::string check_sources(const compile_context& ctx,
   return "";
 }
 
-// Walks the tagged entries of a line profile image: every tag known, every
-// entry complete, 2 x (L + 1) of them.
+// Reads a line profile image back with the decoder the tools use: every tag
+// known, every entry complete, 2 x (L + 1) of them.
 inline std::string check_profile_image(const std::string& bytes,
                                        std::int32_t last_metre) {
-  std::size_t at = 0;
-  std::size_t entries = 0;
-  while (at < bytes.size()) {
-    if (at + 2 > bytes.size()) return "a profile entry cut in its tag";
-    unsigned tag =
-        static_cast<unsigned char>(bytes[at]) |
-        static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
-    std::size_t value_bytes = tag == 0 ? 0 : tag == 2 ? 2 : tag == 5 ? 8 : 99;
-    if (value_bytes == 99)
-      return "a profile entry with tag " + std::to_string(tag);
-    at += 2 + value_bytes;
-    if (at > bytes.size()) return "a profile entry cut in its value";
-    ++entries;
-  }
-  if (entries != 2 * (static_cast<std::size_t>(last_metre) + 1))
-    return "a profile of " + std::to_string(entries) + " entries";
+  // A table of no metres has no entries; the decoder refuses an empty file,
+  // which holds no plan.
+  if (bytes.empty() && last_metre < 0) return "";
+  curve_table decoded;
+  const decode_fault fault = decode_line_profile(bytes, decoded);
+  if (!fault.ok())
+    return "a profile refused at byte " + std::to_string(fault.offset) + ": " +
+           fault.what;
+  if (decoded.last_metre != last_metre)
+    return "a profile of " + std::to_string(decoded.tags.size()) + " entries";
   return "";
 }
 

@@ -72,4 +72,39 @@ TEST(fuzz_inputs, checks_catch_a_source_left_behind) {
   EXPECT_EQ(check_sources(ctx, disk), "");
 }
 
+// The output check reads a line profile image with the decoder the tools
+// use: a damaged image, or one whose entry count does not match the plan, is
+// a fault.
+TEST(fuzz_inputs, checks_catch_a_damaged_profile) {
+  curve_table curves;
+  allocate_curve_table(curves, 1);  // four entries
+  ASSERT_TRUE(set_curve_int16(curves, 1, 1, 1));
+  ASSERT_TRUE(set_curve_real(curves, 0, 1, 0.5));
+  const std::vector<std::uint8_t> image = line_profile_bytes(curves);
+  const std::string good(image.begin(), image.end());
+  std::string bad_tag = good;
+  bad_tag[0] = '\x07';
+  const struct {
+    std::string bytes;
+    std::int32_t last_metre;
+    const char* says;  // empty: passes
+  } cases[] = {
+      {good, 1, ""},
+      {bad_tag, 1, "unknown tag 7"},
+      {good.substr(0, good.size() - 1), 1, "cut short"},
+      {good, 2, "a profile of 4 entries"},
+      {"", -1, ""},  // no plan, no entries
+      {"", 0, "empty"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    const std::string fault = check_profile_image(c.bytes, c.last_metre);
+    if (*c.says == '\0') {
+      EXPECT_EQ(fault, "");
+    } else {
+      EXPECT_NE(fault.find(c.says), std::string::npos) << fault;
+    }
+  }
+}
+
 }  // namespace

@@ -1,11 +1,14 @@
-// Little-endian appenders for the binary files. Each one writes its bytes with
-// shifts, so the files come out the same whatever the byte order of the
-// machine that builds them. Signed values are packed as the unsigned value of
-// the same width, which is their two's complement bit pattern.
+// Little-endian appenders for the binary files, and the getters that read
+// them back. Each one moves its bytes with shifts, so the files come out (and
+// are read) the same whatever the byte order of the machine. Signed values
+// are packed as the unsigned value of the same width, which is their two's
+// complement bit pattern.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 inline void put_u8(std::vector<std::uint8_t>& out, std::uint8_t v) {
@@ -44,4 +47,39 @@ inline void put_f64(std::vector<std::uint8_t>& out, double v) {
 // bits are kept. Callers that must not lose bits check the range first.
 inline std::uint16_t low_16_bits(std::uint64_t v) {
   return static_cast<std::uint16_t>(v & 0xFFFFu);
+}
+
+// Getters, one per appender: the value whose bytes start at `at`.
+// REQUIRES: the whole field lies inside `in`; the caller checks the size
+// first, so a getter never reads past the end.
+inline std::uint8_t get_u8(std::string_view in, std::size_t at) {
+  return static_cast<std::uint8_t>(in[at]);
+}
+
+inline std::uint16_t get_u16(std::string_view in, std::size_t at) {
+  return static_cast<std::uint16_t>(get_u8(in, at) | get_u8(in, at + 1) << 8);
+}
+
+inline std::int16_t get_i16(std::string_view in, std::size_t at) {
+  return static_cast<std::int16_t>(get_u16(in, at));
+}
+
+inline std::uint32_t get_u32(std::string_view in, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i)
+    v |= static_cast<std::uint32_t>(get_u8(in, at + i)) << (8 * i);
+  return v;
+}
+
+inline std::int32_t get_i32(std::string_view in, std::size_t at) {
+  return static_cast<std::int32_t>(get_u32(in, at));
+}
+
+inline double get_f64(std::string_view in, std::size_t at) {
+  std::uint64_t bits = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    bits |= static_cast<std::uint64_t>(get_u8(in, at + i)) << (8 * i);
+  double v = 0;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
 }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -48,6 +51,46 @@ TEST(coding, appenders_write_little_endian_after_what_is_there) {
     expected.insert(expected.end(), c.expected.begin(), c.expected.end());
     EXPECT_EQ(out, expected);
   }
+}
+
+// Each getter reads back what its appender wrote, at an odd offset, for the
+// values where a sign or byte-order slip shows: extremes and distinct bytes.
+TEST(coding, getters_read_back_what_the_appenders_wrote) {
+  using i16 = std::numeric_limits<std::int16_t>;
+  using i32 = std::numeric_limits<std::int32_t>;
+  const std::uint16_t u16s[] = {0, 0x1234, 0xFFFF};
+  const std::int16_t i16s[] = {i16::min(), -2, i16::max()};
+  const std::int32_t i32s[] = {i32::min(), -1, 0x12345678, i32::max()};
+  const double f64s[] = {-0.0, 0.1, -2.0, 1e308, 5e-324};
+  bytes out = {0xEE};
+  for (std::uint16_t v : u16s) put_u16(out, v);
+  for (std::int16_t v : i16s) put_i16(out, v);
+  for (std::int32_t v : i32s) put_i32(out, v);
+  for (double v : f64s) put_f64(out, v);
+  put_u8(out, 0xAB);
+  const std::string image(out.begin(), out.end());
+  const std::string_view in = image;
+
+  std::size_t at = 1;
+  for (std::uint16_t v : u16s) {
+    EXPECT_EQ(get_u16(in, at), v);
+    at += 2;
+  }
+  for (std::int16_t v : i16s) {
+    EXPECT_EQ(get_i16(in, at), v);
+    at += 2;
+  }
+  for (std::int32_t v : i32s) {
+    EXPECT_EQ(get_i32(in, at), v);
+    at += 4;
+  }
+  for (double v : f64s) {
+    const double back = get_f64(in, at);
+    EXPECT_EQ(std::memcmp(&back, &v, sizeof v), 0) << v;  // -0.0 keeps its sign
+    at += 8;
+  }
+  EXPECT_EQ(get_u8(in, at), 0xAB);
+  EXPECT_EQ(at + 1, in.size());
 }
 
 TEST(coding, low_16_bits_keeps_the_low_bits) {

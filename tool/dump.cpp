@@ -1,5 +1,6 @@
 #include "tool/dump.h"
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <iomanip>
@@ -10,16 +11,16 @@
 #include "model/curve_table.h"
 #include "model/line_table.h"
 #include "model/track_grid.h"
-#include "output/binary_files.h"
+#include "output/file_format.h"
+#include "output/stored_values.h"
 #include "platform/platform.h"
-#include "tool/decode.h"
+#include "tool/model_views.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 
 constexpr int status_refused = 2;
-constexpr std::int32_t cell_m = 50;
 
 // Text as a terminal can show it: bytes outside printable ASCII are written
 // as \xNN, so a damaged label or name cannot garble the dump. In a quoted
@@ -57,11 +58,9 @@ std::string two_digits(std::int64_t v) {
 // hh:mm:ss of a time of day in seconds after midnight. Hours run past 23 and
 // a negative time keeps its sign, as the sources can give either.
 std::string time_of_day_text(std::int32_t seconds) {
-  std::int64_t s = seconds;
-  const bool negative = s < 0;
-  if (negative) s = -s;
-  return (negative ? "-" : "") + two_digits(s / 3600) + ":" +
-         two_digits(s / 60 % 60) + ":" + two_digits(s % 60);
+  const time_parts t = decode_time_of_day(seconds);
+  return (t.negative ? "-" : "") + two_digits(t.hours) + ":" +
+         two_digits(t.minutes) + ":" + two_digits(t.seconds);
 }
 
 // The start clock of the train header is kept as three separate numbers.
@@ -83,47 +82,37 @@ std::string track_header_text(const track_grid& grid) {
          " (the 16-bit race code)";
 }
 
-// What a cell's values stand for, by its kind.
+// value1..value4 in order, to walk beside their names in the table of cell
+// kinds.
+std::array<std::int16_t, 4> values_of(const track_cell& c) {
+  return {c.value1, c.value2, c.value3, c.value4};
+}
+
+// What a cell's values stand for, by its kind: the packed kinds taken apart,
+// the others by the names of their values.
 std::string cell_meaning(std::size_t index, const track_cell& c) {
   std::ostringstream text;
   signal_parts s;
   speed_board_parts b;
-  switch (c.kind) {
-    case kind_signal:
-      if (unpack_signal(c, s))
-        text << "s1=" << s.s1 << " d1=" << s.d1 << " s2=" << s.s2
-             << " d2=" << s.d2 << " s3=" << s.s3 << " d3=" << s.d3
-             << " rapp=" << s.rapp << " sx=" << s.sx << " dx=" << s.dx;
-      break;
-    case kind_slowdown_start:
-    case kind_slowdown_end:
-      text << "speed " << c.value1 << ", d_v " << c.value2 << ", f_tt "
-           << c.value3;
-      break;
-    case kind_warning_board:
-      text << "speed " << c.value1 << ", d_v " << c.value2;
-      break;
-    case kind_pre_warning:
-      text << "number " << c.value1 << " before the warning board";
-      break;
-    case kind_speed_board:
-      if (unpack_speed_board(c, b))
-        text << "speeds " << b.first_kmh[0] << "/" << b.first_kmh[1] << "/"
-             << b.first_kmh[2] << " km/h, second speeds " << b.second_kmh[0]
-             << "/" << b.second_kmh[1] << "/" << b.second_kmh[2]
-             << " km/h, stripes " << b.first_stripes << "/" << b.second_stripes;
-      break;
-    case kind_station_marker:
-      text << "station in slot " << c.value1;
-      break;
-    case kind_code_marker:
-      text << "code " << c.value1;
-      break;
-    case kind_text_board:
-      text << "text in slot " << c.value1;
-      break;
-    default:
-      break;
+  const cell_kind_info* info = find_cell_kind(c.kind);
+  if (c.kind == kind_signal) {
+    if (unpack_signal(c, s))
+      text << "s1=" << s.s1 << " d1=" << s.d1 << " s2=" << s.s2
+           << " d2=" << s.d2 << " s3=" << s.s3 << " d3=" << s.d3
+           << " rapp=" << s.rapp << " sx=" << s.sx << " dx=" << s.dx;
+  } else if (c.kind == kind_speed_board) {
+    if (unpack_speed_board(c, b))
+      text << "speeds " << b.first_kmh[0] << "/" << b.first_kmh[1] << "/"
+           << b.first_kmh[2] << " km/h, second speeds " << b.second_kmh[0]
+           << "/" << b.second_kmh[1] << "/" << b.second_kmh[2]
+           << " km/h, stripes " << b.first_stripes << "/" << b.second_stripes;
+  } else if (info != nullptr && !info->packed) {
+    const std::array<std::int16_t, 4> values = values_of(c);
+    for (std::size_t v = 0; v < values.size(); ++v) {
+      if (*info->values[v].name == '\0') continue;
+      if (!text.str().empty()) text << ", ";
+      text << info->values[v].name << " " << values[v];
+    }
   }
   if (index == 1 && c.value1 == header_track_mark) {
     if (!text.str().empty()) text << "; ";
@@ -149,14 +138,14 @@ const char* stretch_heading(stretch_field field) {
 std::string stretch_meaning(stretch_field field, const stretch_run& r) {
   switch (field) {
     case stretch_field::gradient: {
-      if (r.value == 0) return "not filled";
-      const int per_mille = r.value - 100;
+      if (r.value == gradient_not_filled) return "not filled";
+      const std::int32_t per_mille = decode_gradient(r.value);
       if (per_mille == 0) return "level";
       return (per_mille > 0 ? "+" : "") + std::to_string(per_mille) +
              " per mille";
     }
     case stretch_field::speed_limit:
-      return std::to_string(r.value * 5) + " km/h";
+      return std::to_string(decode_speed_units(r.value)) + " km/h";
     case stretch_field::adhesion:
       return "";
     case stretch_field::mountain:
@@ -180,6 +169,7 @@ json cell_json(std::size_t index, const track_cell& c) {
   j["approach"] = c.approach;
   signal_parts s;
   speed_board_parts b;
+  const cell_kind_info* info = find_cell_kind(c.kind);
   if (c.kind == kind_signal && unpack_signal(c, s)) {
     j["signal"] = {{"s1", s.s1},     {"d1", s.d1}, {"s2", s.s2},
                    {"d2", s.d2},     {"s3", s.s3}, {"d3", s.d3},
@@ -188,6 +178,14 @@ json cell_json(std::size_t index, const track_cell& c) {
     j["speed_board"] = {{"speeds_kmh", b.first_kmh},
                         {"second_speeds_kmh", b.second_kmh},
                         {"stripes", {b.first_stripes, b.second_stripes}}};
+  } else if (info != nullptr && !info->packed) {
+    // The kind's named values, so a reader of the JSON needs no table.
+    const std::array<std::int16_t, 4> values = values_of(c);
+    json named = json::object();
+    for (std::size_t v = 0; v < values.size(); ++v)
+      if (*info->values[v].name != '\0')
+        named[info->values[v].name] = values[v];
+    if (!named.empty()) j["values"] = named;
   }
   return j;
 }
@@ -225,7 +223,7 @@ json track_json(const std::string& name, std::size_t size,
 void print_cell(std::ostream& out, std::size_t index, const track_cell& c) {
   std::ostringstream place;
   place << "cell " << index << " ("
-        << (static_cast<std::int64_t>(index) - 1) * cell_m << " m)";
+        << (static_cast<std::int64_t>(index) - 1) * cell_length_m << " m)";
   out << "  " << std::left << std::setw(22) << place.str() << std::setw(20)
       << cell_kind_name(c.kind) << std::right << "value1=" << c.value1
       << " value2=" << c.value2 << " value3=" << c.value3
@@ -242,7 +240,8 @@ void print_runs(std::ostream& out, const track_grid& grid,
   for (const stretch_run& r : stretch_runs(grid, field)) {
     std::ostringstream cells, metres;
     cells << "cells " << r.first << "-" << r.last;
-    metres << r.first * cell_m << "-" << (r.last + 1) * cell_m << " m";
+    metres << r.first * cell_length_m << "-" << (r.last + 1) * cell_length_m
+           << " m";
     out << "  " << std::left << std::setw(18) << cells.str() << std::setw(18)
         << metres.str() << std::right << std::setw(4) << int{r.value};
     const std::string meaning = stretch_meaning(field, r);
@@ -276,32 +275,32 @@ bool slot_shown(int slot, const line_record& r) {
 }
 
 std::string slot_summary(int slot, const line_record& r) {
-  const std::string role = slot_role(slot, r);
+  const slot_role role = role_of_slot(slot, r);
   const std::string label = quoted_label(r.label);
   std::ostringstream text;
-  if (role == "station") {
+  if (role == slot_role::station) {
     text << "station " << slot << " " << label << ", kind " << int{r.kind}
          << ", at " << r.at_m << " m, platform " << r.from_m << " to " << r.to_m
          << " m, time " << time_of_day_text(r.time_s);
-  } else if (role == "board text") {
+  } else if (role == slot_role::board_text) {
     text << "board text " << label;
-  } else if (slot == slot_train_line_data) {
-    text << role << ": braked mass " << r.from_m << " %, line length " << r.to_m
-         << " m, " << r.at_m << " carriages";
-  } else if (slot == slot_scenario_header) {
-    text << role << " " << label << ": race code " << r.time_s << ", mark "
-         << r.num_a << ", background one " << r.from_m << ", two " << r.at_m
-         << ", three " << r.to_m;
-  } else if (slot == slot_train_header) {
-    text << role << " " << label << ": clock "
+  } else if (role == slot_role::train_line_data) {
+    text << slot_role_name(role) << ": braked mass " << r.from_m
+         << " %, line length " << r.to_m << " m, " << r.at_m << " carriages";
+  } else if (role == slot_role::scenario_header) {
+    text << slot_role_name(role) << " " << label << ": race code " << r.time_s
+         << ", mark " << r.num_a << ", background one " << r.from_m << ", two "
+         << r.at_m << ", three " << r.to_m;
+  } else if (role == slot_role::train_header) {
+    text << slot_role_name(role) << " " << label << ": clock "
          << clock_text(r.num_c, r.num_d, r.num_e) << ", sand " << r.num_a
          << ", signal repetition " << r.from_m << " to " << r.to_m << " m, "
          << r.at_m << " codes";
-  } else if (slot == 0) {
+  } else if (role == slot_role::unused) {
     text << "slot 0 holds data, though the compiler keeps it clear; label "
          << label;
   } else {
-    text << role;
+    text << slot_role_name(role);
     if (!r.label.empty()) text << " " << label;
   }
   return text.str();
@@ -310,7 +309,8 @@ std::string slot_summary(int slot, const line_record& r) {
 json slot_json(int slot, const line_record& r) {
   json j;
   j["slot"] = slot;
-  j["role"] = slot_role(slot, r);
+  const slot_role role = role_of_slot(slot, r);
+  j["role"] = slot_role_name(role);
   j["kind"] = r.kind;
   j["from_m"] = r.from_m;
   j["to_m"] = r.to_m;
@@ -327,11 +327,11 @@ json slot_json(int slot, const line_record& r) {
   j["opt_d"] = r.opt_d;
   j["opt_e"] = r.opt_e;
   j["time_s"] = r.time_s;
-  if (slot == slot_scenario_header) {
+  if (role == slot_role::scenario_header) {
     j["race_code"] = r.time_s;
-  } else if (slot == slot_train_header) {
+  } else if (role == slot_role::train_header) {
     j["clock"] = clock_text(r.num_c, r.num_d, r.num_e);
-  } else if (slot_role(slot, r) == std::string_view("station")) {
+  } else if (role == slot_role::station) {
     j["time"] = time_of_day_text(r.time_s);
   }
   return j;

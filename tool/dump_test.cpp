@@ -5,13 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include "output/binary_files.h"
-#include "tool/decode.h"
+#include "output/file_format.h"
+#include "output/stored_values.h"
+#include "tool/model_views.h"
 #include "tool/tool_run.h"
 
 namespace {
@@ -336,6 +338,54 @@ TEST(dump, json_gives_back_every_value_of_the_three_files) {
     }
   }
   EXPECT_EQ(nulls, 2u);  // metre L, a multiple of 1000
+}
+
+// The kinds that hold one number per value show each under the name the
+// table of cell kinds gives it, in the text and in the JSON.
+TEST(dump, plain_values_are_shown_by_their_names) {
+  temp_dir dir;
+  track_grid grid;
+  allocate_grid(grid, 8);
+  const track_cell cells[] = {
+      {kind_slowdown_start, 60, 40, 2, 0, 0, 0, 0, 0, 0, 0},
+      {kind_slowdown_end, 60, 0, 2, 0, 0, 0, 0, 0, 0, 0},
+      {kind_warning_board, 60, 40, 0, 0, 0, 0, 0, 0, 0, 0},
+      {kind_pre_warning, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0},
+      {kind_station_marker, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+      {kind_code_marker, 180, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+      {kind_text_board, 79, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+  };
+  for (std::size_t i = 0; i < std::size(cells); ++i)
+    grid.cells[i + 2] = cells[i];
+  dir.write("t.dat", as_text(track_bytes(grid)));
+  const tool_result text = run_scenario_tool({"dump", dir.file("t.dat")});
+  ASSERT_EQ(text.status, 0) << text.err;
+  const tool_result js =
+      run_scenario_tool({"dump", "--json", dir.file("t.dat")});
+  ASSERT_EQ(js.status, 0) << js.err;
+  const json all = json::parse(js.out, nullptr, false);
+  ASSERT_FALSE(all.is_discarded());
+
+  for (std::size_t i = 0; i < std::size(cells); ++i) {
+    const track_cell& c = cells[i];
+    const cell_kind_info* info = find_cell_kind(c.kind);
+    ASSERT_NE(info, nullptr);
+    SCOPED_TRACE(info->name);
+    const std::string line =
+        line_starting(text.out, "cell " + std::to_string(i + 2) + " ");
+    const json& shown = all[0]["cells"][i]["values"];
+    const std::int16_t values[] = {c.value1, c.value2, c.value3, c.value4};
+    std::size_t named = 0;
+    for (std::size_t v = 0; v < 4; ++v) {
+      const std::string name = info->values[v].name;
+      if (name.empty()) continue;
+      ++named;
+      EXPECT_TRUE(has(line, name + " " + std::to_string(values[v]))) << line;
+      EXPECT_EQ(shown[name], values[v]);
+    }
+    EXPECT_GT(named, 0u);
+    EXPECT_EQ(shown.size(), named);
+  }
 }
 
 // ---------------------------------------------------------------------------

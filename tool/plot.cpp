@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "model/compile_context.h"
+#include "output/file_format.h"
+#include "output/stored_values.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "tool/decode.h"
+#include "tool/model_views.h"
 
 namespace {
 
@@ -28,7 +30,6 @@ constexpr double gradient_h = 130;
 constexpr double speed_h = 130;
 constexpr double strip_row_h = 18;
 constexpr double panel_gap = 14;
-constexpr std::int32_t cell_m = 50;
 constexpr int status_stopped = 2;
 // A plan point farther out than this is no track plan but a damaged value;
 // it would only squash the real plan to a dot.
@@ -108,11 +109,11 @@ std::string km_text(double m) {
 
 std::string hms(std::int32_t seconds) {
   if (seconds < 0) return "-";
-  const auto two = [](std::int32_t v) {
+  const auto two = [](std::int64_t v) {
     return (v < 10 ? "0" : "") + std::to_string(v);
   };
-  return two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" +
-         two(seconds % 60);
+  const time_parts t = decode_time_of_day(seconds);
+  return two(t.hours) + ":" + two(t.minutes) + ":" + two(t.seconds);
 }
 
 void line(std::string& s, double x1, double y1, double x2, double y2,
@@ -196,7 +197,9 @@ struct station {
 };
 
 // Stations of kind 25 and above have a timetable entry but no marker cell.
-bool has_track_marker(const station& st) { return st.kind < 25; }
+bool has_track_marker(const station& st) {
+  return station_has_marker(static_cast<std::uint8_t>(st.kind));
+}
 
 std::string short_label(const std::string& label) {
   constexpr std::size_t longest = 28;
@@ -251,8 +254,7 @@ void collect(scene& sc) {
   const line_table& table = *sc.in.table;
   for (int slot = 1; slot <= first_board_slot; ++slot) {
     const line_record& r = table.slots[static_cast<std::size_t>(slot)];
-    if (!slot_used(r) || std::string_view(slot_role(slot, r)) != "station")
-      continue;
+    if (!slot_used(r) || role_of_slot(slot, r) != slot_role::station) continue;
     sc.stations.push_back({slot, r.kind, static_cast<double>(r.at_m),
                            static_cast<double>(r.from_m),
                            static_cast<double>(r.to_m), xml_text(r.label),
@@ -264,7 +266,7 @@ void collect(scene& sc) {
   // starts costs no more than a clean one.
   const std::vector<track_cell>& cells = sc.in.grid->cells;
   const auto at_of = [](std::size_t i) {
-    return (static_cast<double>(i) - 1) * cell_m;
+    return (static_cast<double>(i) - 1) * cell_length_m;
   };
   std::vector<std::size_t> open;  // starts waiting for their end, in order
   std::size_t oldest = 0;
@@ -580,7 +582,8 @@ void draw_gradient(std::string& s, const scene& sc) {
       stretch_runs(*sc.in.grid, stretch_field::gradient);
   int steepest = 0;
   for (const stretch_run& r : runs)
-    if (r.value != 0) steepest = std::max(steepest, std::abs(r.value - 100));
+    if (r.value != gradient_not_filled)
+      steepest = std::max(steepest, std::abs(decode_gradient(r.value)));
   const double range = std::max(10.0, std::ceil(steepest / 10.0) * 10);
   const double mid = top + gradient_h / 2;
   const double per_px = (gradient_h / 2 - 10) / range;
@@ -592,11 +595,11 @@ void draw_gradient(std::string& s, const scene& sc) {
   line(s, left_w, mid, left_w + plot_w, mid, "#9a9a9a", 1);
   // Cells never given a gradient (0) at the far end are left blank.
   for (const stretch_run& r : runs) {
-    if (r.value == 0) continue;
-    const double from = static_cast<double>(r.first) * cell_m;
-    const double to = static_cast<double>(r.last + 1) * cell_m;
+    if (r.value == gradient_not_filled) continue;
+    const double from = static_cast<double>(r.first) * cell_length_m;
+    const double to = static_cast<double>(r.last + 1) * cell_length_m;
     if (from >= sc.extent_m) continue;
-    const int g = r.value - 100;
+    const int g = decode_gradient(r.value);
     const double y = mid - g * per_px;
     rect(s, sc.x_of(from), std::min(y, mid), sc.x_of(to) - sc.x_of(from),
          std::fabs(y - mid), g >= 0 ? uphill : downhill,
@@ -607,11 +610,11 @@ void draw_gradient(std::string& s, const scene& sc) {
   std::vector<std::pair<double, double>> heights = {{0, 0}};
   double h = 0;
   for (const stretch_run& r : runs) {
-    if (r.value == 0) break;
-    const double from = static_cast<double>(r.first) * cell_m;
-    const double to = static_cast<double>(r.last + 1) * cell_m;
+    if (r.value == gradient_not_filled) break;
+    const double from = static_cast<double>(r.first) * cell_length_m;
+    const double to = static_cast<double>(r.last + 1) * cell_length_m;
     if (from >= sc.extent_m) break;
-    h += (r.value - 100) / 1000.0 * (std::min(to, sc.extent_m) - from);
+    h += decode_gradient(r.value) / 1000.0 * (std::min(to, sc.extent_m) - from);
     heights.push_back({std::min(to, sc.extent_m), h});
   }
   double low = 0, high = 0;
@@ -650,7 +653,8 @@ void draw_speed(std::string& s, scene& sc) {
   const std::vector<stretch_run> runs =
       stretch_runs(*sc.in.grid, stretch_field::speed_limit);
   int fastest = 0;
-  for (const stretch_run& r : runs) fastest = std::max(fastest, r.value * 5);
+  for (const stretch_run& r : runs)
+    fastest = std::max(fastest, decode_speed_units(r.value));
   for (const point_feature& p : sc.points)
     if (p.c.kind == kind_speed_board)
       fastest = std::max(fastest, board_speed(p.c));
@@ -668,11 +672,11 @@ void draw_speed(std::string& s, scene& sc) {
   }
   std::string d;
   for (const stretch_run& r : runs) {
-    const double from = static_cast<double>(r.first) * cell_m;
+    const double from = static_cast<double>(r.first) * cell_length_m;
     if (from >= sc.extent_m) break;
     const double to =
-        std::min(static_cast<double>(r.last + 1) * cell_m, sc.extent_m);
-    const double y = y_of(r.value * 5);
+        std::min(static_cast<double>(r.last + 1) * cell_length_m, sc.extent_m);
+    const double y = y_of(decode_speed_units(r.value));
     d += (d.empty() ? "M" : " L") + num(sc.x_of(from)) + " " + num(y) + " L" +
          num(sc.x_of(to)) + " " + num(y);
   }
@@ -754,8 +758,8 @@ void draw_strip(std::string& s, const scene& sc) {
   open_group(s, "mountains");
   for (const stretch_run& r :
        stretch_runs(*sc.in.grid, stretch_field::mountain)) {
-    const double from = static_cast<double>(r.first) * cell_m;
-    const double to = static_cast<double>(r.last + 1) * cell_m;
+    const double from = static_cast<double>(r.first) * cell_length_m;
+    const double to = static_cast<double>(r.last + 1) * cell_length_m;
     if (r.value == 0 || from >= sc.extent_m) continue;
     const std::string what = (r.tunnel ? "tunnel, type " : "mountain, type ") +
                              std::to_string(r.value) + ", " + km_text(from) +
@@ -973,10 +977,11 @@ void lay_out(scene& sc, plan_view& plan) {
 
 std::string plot_svg(const plot_input& in) {
   scene sc(in);
-  const double grid_m = static_cast<double>(in.grid->cells.size()) * cell_m;
+  const double grid_m =
+      static_cast<double>(in.grid->cells.size()) * cell_length_m;
   const double length = line_length_m(in);
   sc.extent_m = length > 0 && length <= grid_m ? length : grid_m;
-  sc.extent_m = std::max(sc.extent_m, static_cast<double>(cell_m));
+  sc.extent_m = std::max(sc.extent_m, static_cast<double>(cell_length_m));
   collect(sc);
   plan_view plan;
   lay_out(sc, plan);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tool/decode.h"
+#include "tool/model_views.h"
 #include "tool/tool_run.h"
 
 namespace {
