@@ -12,14 +12,15 @@
 #include <cstdint>
 
 #include "model/line_table.h"
+#include "model/cell_geometry.h"
 #include "model/track_grid.h"
 
 // ---------------------------------------------------------------------------
 // Cells
 
-// One cell per 50 m. A point feature in cell k stands at (k - 1) x 50 m; a
-// stretch property in cell k covers k x 50 to k x 50 + 50 m.
-inline constexpr std::int32_t cell_length_m = 50;
+// One cell per cell_length_m (model/cell_geometry.h). A point feature in cell
+// k stands at (k - 1) x 50 m; a stretch property in cell k covers k x 50 to
+// k x 50 + 50 m.
 
 // Header values, stored just before output: slot 85 num_a and cell 1 value1.
 inline constexpr std::int16_t header_scenario_mark = 610;
