@@ -5,7 +5,7 @@
 
 #include "model/compile_context.h"
 #include "output/file_format.h"
-#include "output/stored_values.h"
+#include "model/stored_values.h"
 #include "run/step_result.h"
 
 // Checks that the header places are free and stores the header values and the

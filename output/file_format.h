@@ -36,7 +36,7 @@
 //   12 speed_limit u8  13 gradient u8  14 adhesion u8
 //
 // Cell 1 carries the header values: value1 = 5121 and value2 = the 16-bit
-// race code (output/stored_values.h).
+// race code (model/stored_values.h).
 #pragma once
 
 #include <array>

@@ -98,17 +98,6 @@ bool read_number_as(source_cursor& cur, T& out) {
   return true;
 }
 
-template <typename T>
-bool nearest_as(double value, T& out) {
-  // nearbyint rounds in the default mode: to nearest, ties to even.
-  double r = std::nearbyint(value);
-  if (!(r >= static_cast<double>(std::numeric_limits<T>::min()) &&
-        r <= static_cast<double>(std::numeric_limits<T>::max())))
-    return false;
-  out = static_cast<T>(r);
-  return true;
-}
-
 }  // namespace
 
 bool read_text_field(source_cursor& cur, std::string& out) {
@@ -179,14 +168,4 @@ skip_outcome skip_comments(source_cursor& cur, std::string& token, int limit,
     if (end_test && at_end(cur)) return skip_outcome::end_reached;
   }
   return skip_outcome::token_ready;
-}
-
-bool nearest_i32(double value, std::int32_t& out) {
-  return nearest_as(value, out);
-}
-bool nearest_i16(double value, std::int16_t& out) {
-  return nearest_as(value, out);
-}
-bool nearest_u8(double value, std::uint8_t& out) {
-  return nearest_as(value, out);
 }

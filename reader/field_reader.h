@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "model/cell_geometry.h"
+#include "model/packing.h"
 
 // How the last numeric field read looked; only reports to authors use it.
 enum class number_form : std::uint8_t {
@@ -101,13 +102,6 @@ inline bool is_section_marker(std::string_view token) {
 enum class skip_outcome { token_ready, end_reached, failure };
 skip_outcome skip_comments(source_cursor& cur, std::string& token, int limit,
                            bool end_test);
-
-// Real values are taken to the nearest integer with an exact half going to the
-// even neighbour (2.5 gives 2, 3.5 gives 4). Each returns false when the result
-// does not fit its width.
-bool nearest_i32(double value, std::int32_t& out);
-bool nearest_i16(double value, std::int16_t& out);
-bool nearest_u8(double value, std::uint8_t& out);
 
 // The position check: a row at position p is accepted when the grid, whose last
 // index is n, reaches (p + margin) / 50, compared in real arithmetic.

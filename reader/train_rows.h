@@ -89,17 +89,6 @@ inline std::int64_t nearest_index(double v) {
 // Packed fields keep the low bits of a wider result: sums and products of
 // row fields are formed in 64 bits, where they cannot overflow, and then cut
 // to the width of the field they go into.
-inline std::int16_t low16(std::int64_t v) {
-  return static_cast<std::int16_t>(
-      static_cast<std::uint16_t>(static_cast<std::uint64_t>(v) & 0xFFFFu));
-}
-inline std::uint8_t low8(std::int64_t v) {
-  return static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) & 0xFFu);
-}
-inline std::int32_t low32(std::int64_t v) {
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
-}
 
 // Places a signal at the cell of `posizione` and its four approach marks
 // below it. On a taken cell it records 16, and on marks that would fall

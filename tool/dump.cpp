@@ -12,7 +12,7 @@
 #include "model/line_table.h"
 #include "model/track_grid.h"
 #include "output/file_format.h"
-#include "output/stored_values.h"
+#include "model/stored_values.h"
 #include "platform/platform.h"
 #include "tool/model_views.h"
 

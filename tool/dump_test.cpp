@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "output/file_format.h"
-#include "output/stored_values.h"
+#include "model/stored_values.h"
 #include "tool/model_views.h"
 #include "tool/tool_run.h"
 

@@ -12,7 +12,7 @@
 
 #include "model/compile_context.h"
 #include "output/file_format.h"
-#include "output/stored_values.h"
+#include "model/stored_values.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 #include "tool/model_views.h"

@@ -1,4 +1,4 @@
-#include "output/stored_values.h"
+#include "model/stored_values.h"
 
 #include <gtest/gtest.h>
 

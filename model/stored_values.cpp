@@ -1,36 +1,8 @@
-#include "output/stored_values.h"
+#include "model/stored_values.h"
 
-#include <cmath>
-#include <limits>
+#include "model/packing.h"
 
 namespace {
-
-// The nearest integer, an exact half going to the even neighbour (nearbyint
-// rounds so in the default mode), as the readers round every real value;
-// false when it does not fit T.
-template <typename T>
-bool nearest(double value, T& out) {
-  const double r = std::nearbyint(value);
-  if (!(r >= static_cast<double>(std::numeric_limits<T>::min()) &&
-        r <= static_cast<double>(std::numeric_limits<T>::max())))
-    return false;
-  out = static_cast<T>(r);
-  return true;
-}
-
-// Packed sums are formed in 64 bits, where row fields cannot overflow, and
-// keep the low bits of the field they go into.
-std::int16_t low16(std::int64_t v) {
-  return static_cast<std::int16_t>(
-      static_cast<std::uint16_t>(static_cast<std::uint64_t>(v) & 0xFFFFu));
-}
-std::uint8_t low8(std::int64_t v) {
-  return static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) & 0xFFu);
-}
-std::int32_t low32(std::int64_t v) {
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
-}
 
 constexpr value_field none{"", ""};
 
@@ -120,7 +92,7 @@ const char* cell_kind_name(std::uint8_t kind) {
 }
 
 bool encode_speed_units(std::int32_t speed_kmh, std::uint8_t& units) {
-  return nearest(static_cast<double>(speed_kmh) / 5.0, units);
+  return nearest_as(static_cast<double>(speed_kmh) / 5.0, units);
 }
 
 std::int32_t decode_speed_units(std::uint8_t units) { return units * 5; }
@@ -169,7 +141,7 @@ bool pack_speed_board(const speed_board_parts& p, track_cell& cell) {
     const double sum =
         static_cast<double>(p.second_kmh[i]) / 5.0 +
         static_cast<double>(static_cast<std::int64_t>(p.first_kmh[i]) * 20);
-    if (!nearest(sum, speeds[i])) return false;
+    if (!nearest_as(sum, speeds[i])) return false;
   }
   cell.value1 = speeds[0];
   cell.value2 = speeds[1];

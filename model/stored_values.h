@@ -11,8 +11,8 @@
 #include <array>
 #include <cstdint>
 
-#include "model/line_table.h"
 #include "model/cell_geometry.h"
+#include "model/line_table.h"
 #include "model/track_grid.h"
 
 // ---------------------------------------------------------------------------
