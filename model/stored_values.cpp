@@ -127,6 +127,16 @@ bool unpack_signal(const track_cell& c, signal_parts& p) {
   return true;
 }
 
+std::int32_t raised_timer(std::int32_t tempo) {
+  return tempo >= 1 && tempo <= 100 ? 101 : tempo;
+}
+
+std::uint8_t encode_signal_timer(std::int32_t sx, std::int32_t tempo) {
+  return sx == 2 ? low8(raised_timer(tempo)) : std::uint8_t{0};
+}
+
+std::uint8_t encode_adhesion(std::int32_t adhesion) { return low8(adhesion); }
+
 std::uint8_t signal_approach_code(std::int32_t sx, std::int32_t dx, int mark) {
   return low8(std::int64_t{30} * sx + std::int64_t{10} * dx + mark);
 }

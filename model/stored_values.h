@@ -68,6 +68,9 @@ std::int32_t decode_speed_units(std::uint8_t units);
 // not filled.
 inline constexpr std::uint8_t gradient_not_filled = 0;
 std::uint8_t encode_gradient(std::int32_t per_mille);
+
+// Adhesion values are kept as their low 8 bits.
+std::uint8_t encode_adhesion(std::int32_t adhesion);
 std::int32_t decode_gradient(std::uint8_t stored);
 
 // ---------------------------------------------------------------------------
@@ -91,6 +94,12 @@ bool unpack_signal(const track_cell& cell, signal_parts& parts);
 std::uint8_t signal_approach_code(std::int32_t sx, std::int32_t dx, int mark);
 std::uint8_t station_approach_code(int mark);
 
+// Only an s group of type 2 runs a timer. Times from 1 to 100 are raised to
+// 101 before they are stored; 0, larger and negative times are kept, as their
+// low 8 bits.
+std::int32_t raised_timer(std::int32_t tempo);
+std::uint8_t encode_signal_timer(std::int32_t sx, std::int32_t tempo);
+
 // ---------------------------------------------------------------------------
 // Speed boards
 
@@ -108,6 +117,10 @@ struct speed_board_parts {
 };
 bool pack_speed_board(const speed_board_parts& parts, track_cell& cell);
 bool unpack_speed_board(const track_cell& cell, speed_board_parts& parts);
+
+// A slowdown that starts at this position or before gets neither a warning
+// board nor pre-warning cells.
+inline constexpr std::int32_t no_warning_board_up_to_m = 1500;
 
 // ---------------------------------------------------------------------------
 // Line table

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "model/stored_values.h"
+
 namespace {
 
 constexpr error_source line_src = error_source::line_source;
@@ -499,35 +501,31 @@ void note_references(compile_context& ctx, const author_notes& notes) {
 void note_gradient_value(compile_context& ctx, const author_notes& notes,
                          const source_cursor& cur, std::int32_t g) {
   if (!ctx.collect_warnings || (g >= -100 && g <= 155)) return;
-  const auto stored =
-      static_cast<std::uint8_t>(static_cast<std::uint32_t>(g) + 100u);
   add_at_field(ctx, notes, cur,
                "gradient " + str(g) +
                    " per mille does not fit its byte (-100 to 155): it is "
                    "stored as " +
-                   str(std::int64_t{stored} - 100));
+                   str(decode_gradient(encode_gradient(g))));
 }
 
 void note_speed_value(compile_context& ctx, const author_notes& notes,
                       const source_cursor& cur, std::int32_t v) {
   std::uint8_t units = 0;
-  if (!ctx.collect_warnings || v % 5 == 0 ||
-      !nearest_u8(static_cast<double>(v) / 5.0, units))
+  if (!ctx.collect_warnings || v % 5 == 0 || !encode_speed_units(v, units))
     return;
   add_at_field(ctx, notes, cur,
                "speed " + str(v) +
                    " km/h is kept in steps of 5 km/h: it is stored as " +
-                   str(std::int64_t{units} * 5) + " km/h");
+                   str(decode_speed_units(units)) + " km/h");
 }
 
 void note_adhesion_value(compile_context& ctx, const author_notes& notes,
                          const source_cursor& cur, std::int32_t a) {
   if (!ctx.collect_warnings || (a >= 0 && a <= 255)) return;
-  add_at_field(
-      ctx, notes, cur,
-      "adhesion " + str(a) +
-          " does not fit its byte (0 to 255): it is stored as " +
-          str(static_cast<std::uint8_t>(static_cast<std::uint32_t>(a))));
+  add_at_field(ctx, notes, cur,
+               "adhesion " + str(a) +
+                   " does not fit its byte (0 to 255): it is stored as " +
+                   str(encode_adhesion(a)));
 }
 
 void note_signal_timer(compile_context& ctx, const author_notes& notes,
@@ -538,13 +536,13 @@ void note_signal_timer(compile_context& ctx, const author_notes& notes,
   if (sx != 2)
     text = "timer " + str(tempo) +
            " is not stored: only a signal whose first type is 2 runs a timer";
-  else if (tempo >= 1 && tempo <= 100)
+  else if (raised_timer(tempo) != tempo)
     text = "timer " + str(tempo) +
            " is raised to 101: times from 1 to 100 are stored as 101";
-  else if (tempo < 0 || tempo > 255)
+  else if (encode_signal_timer(sx, tempo) != tempo)
     text = "timer " + str(tempo) +
            " does not fit its byte (0 to 255): it is stored as " +
-           str(static_cast<std::uint8_t>(static_cast<std::uint32_t>(tempo)));
+           str(encode_signal_timer(sx, tempo));
   else
     return;
   add_at_field(ctx, notes, cur, text);
@@ -552,9 +550,11 @@ void note_signal_timer(compile_context& ctx, const author_notes& notes,
 
 void note_slowdown_flags(compile_context& ctx, const author_notes& notes,
                          std::int32_t x, std::int32_t f_ta) {
-  if (!ctx.collect_warnings || x > 1500 || f_ta == 0) return;
+  if (!ctx.collect_warnings || x > no_warning_board_up_to_m || f_ta == 0)
+    return;
   add_at_row(ctx, notes,
-             "slowdown at " + str(x) +
-                 " m lies within the first 1500 m: it gets no warning board, "
-                 "so its pre-warning cells are not laid either");
+             "slowdown at " + str(x) + " m lies within the first " +
+                 str(no_warning_board_up_to_m) +
+                 " m: it gets no warning board, so its pre-warning cells are "
+                 "not laid either");
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/stored_values.h"
 #include "reader/source_reading.h"
 
 namespace {
@@ -15,13 +16,6 @@ constexpr std::int32_t row_margin_m = 100;
 // Curve rows walk the plan no further than this metre, whatever the grid
 // allows.
 constexpr std::int32_t last_plan_metre = 1000000;
-
-// Gradients are stored as per mille plus 100 in one byte; a gradient outside
-// -100 to 155 wraps around (only the low 8 bits are kept).
-std::uint8_t stored_gradient(std::int32_t per_mille) {
-  return static_cast<std::uint8_t>(static_cast<std::uint32_t>(per_mille) +
-                                   100u);
-}
 
 // The walk over the plan keeps the two metres before the next one at hand:
 // they are the very doubles the table holds, and a long line's plan (a
@@ -100,21 +94,6 @@ std::int32_t point_cell(std::int32_t position) {
   return c;
 }
 
-// One speed of a board: the second speed in units of 5 km/h plus twenty times
-// the first.
-bool encoded_speed(std::int32_t first, std::int32_t second, std::int16_t& out) {
-  double sum = static_cast<double>(second) / 5.0 +
-               static_cast<double>(static_cast<std::int64_t>(first) * 20);
-  return nearest_i16(sum, out);
-}
-
-// The stripe counts share one 16-bit field; only its low 16 bits are kept.
-std::int16_t encoded_stripes(std::int32_t first, std::int32_t second) {
-  std::uint32_t packed = static_cast<std::uint32_t>(first) * 10u +
-                         static_cast<std::uint32_t>(second);
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(packed));
-}
-
 }  // namespace
 
 row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
@@ -142,7 +121,7 @@ row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
         record_error(ctx, code_gradient_beyond_grid, p);
         return line_coded_error(ctx, r);
       }
-      cell->gradient = stored_gradient(r.current_gradient);
+      cell->gradient = encode_gradient(r.current_gradient);
       ++r.gradient_fill;
     } while (r.gradient_fill < k);
   }
@@ -250,17 +229,13 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
   }
   // All three speeds are encoded before the cell is touched, so a board
   // refused for a speed out of range leaves no half-written cell behind.
-  std::int16_t va = 0;
-  std::int16_t vb = 0;
-  std::int16_t vc = 0;
-  if (!encoded_speed(vas, vad, va) || !encoded_speed(vbs, vbd, vb) ||
-      !encoded_speed(vcs, vcd, vc))
-    return false;
+  speed_board_parts parts;
+  parts.first_kmh = {vas, vbs, vcs};
+  parts.second_kmh = {vad, vbd, vcd};
+  parts.first_stripes = strisces;
+  parts.second_stripes = strisced;
+  if (!pack_speed_board(parts, *cell)) return false;
   cell->kind = kind_speed_board;
-  cell->value1 = va;
-  cell->value2 = vb;
-  cell->value3 = vc;
-  cell->value4 = encoded_stripes(strisces, strisced);
   return true;
 }
 
@@ -327,7 +302,7 @@ void gradient_tail(compile_context& ctx, line_reading& r) {
   do {
     track_cell* cell = cell_at(ctx.grid, r.gradient_fill);
     if (cell == nullptr) return;
-    cell->gradient = stored_gradient(r.current_gradient);
+    cell->gradient = encode_gradient(r.current_gradient);
     ++r.gradient_fill;
   } while (r.gradient_fill < stop);
 }

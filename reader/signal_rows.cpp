@@ -1,6 +1,7 @@
 // Signal rows: one signal cell with the row's values packed into it, and
 // four approach marks every second cell below it, on the side a train
 // running towards higher positions comes from.
+#include "model/stored_values.h"
 #include "reader/train_rows.h"
 
 void memo_segnale(compile_context& ctx, std::int32_t posizione,
@@ -23,23 +24,27 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
   }
 
   cell->kind = kind_signal;
-  cell->value4 = low16(std::int64_t{10} * rapp + std::int64_t{3} * sx + dx);
-  cell->value1 = low16(std::int64_t{10} * s1 + d1);
-  cell->value2 = low16(std::int64_t{10} * s2 + d2);
-  cell->value3 = low16(std::int64_t{10} * s3 + d3);
-  // Only an s group of type 2 runs a timer. Times from 1 to 100 are raised to
-  // 101 before they are stored; 0, larger and negative times are kept.
-  if (tempo >= 1 && tempo <= 100) tempo = 101;
-  cell->timer = sx == 2 ? low8(tempo) : std::uint8_t{0};
+  signal_parts parts;
+  parts.s1 = s1;
+  parts.d1 = d1;
+  parts.s2 = s2;
+  parts.d2 = d2;
+  parts.s3 = s3;
+  parts.d3 = d3;
+  parts.rapp = rapp;
+  parts.sx = sx;
+  parts.dx = dx;
+  pack_signal(parts, *cell);
+  tempo = raised_timer(tempo);
+  cell->timer = encode_signal_timer(sx, tempo);
 
   // The marks overwrite whatever approach code the cells hold, marks of an
   // earlier signal or station included: the row read last wins. A signal in
   // the first cells of the line keeps the marks that fall inside the grid;
   // those before cell 0 have nowhere to go.
-  const std::int64_t mark_base = std::int64_t{30} * sx + std::int64_t{10} * dx;
-  for (std::int64_t b = 1; b <= 4; ++b) {
+  for (int b = 1; b <= 4; ++b) {
     if (track_cell* mark = cell_at(ctx.grid, k - 2 * b))
-      mark->approach = low8(mark_base + b);
+      mark->approach = signal_approach_code(sx, dx, b);
   }
 }
 

@@ -2,13 +2,11 @@
 // a warning board 1200 m before the start and, on request, four pre-warning
 // cells before the board. Code-marker rows put one signal-code marker, or a
 // marker without a code, into a single cell.
+#include "model/stored_values.h"
 #include "reader/train_rows.h"
 
 namespace {
 
-// A slowdown that starts at 1500 m or less gets neither a warning board nor
-// pre-warning cells.
-constexpr std::int32_t no_board_up_to_m = 1500;
 constexpr std::int32_t board_distance_m = 1200;
 
 // Checks one cell a slowdown is about to take. A cell outside the grid is
@@ -46,7 +44,7 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
       nearest_index(point_place(x_m + static_cast<double>(l)));
   const std::int64_t w = nearest_index(point_place(board_m));
   const std::int64_t h = nearest_index(stretch_place(board_m));
-  const bool has_board = x > no_board_up_to_m;
+  const bool has_board = x > no_warning_board_up_to_m;
   if (!has_board) f_ta = 0;
 
   if (has_board && !cell_can_take(ctx, w, code_warning_board_cell_taken))

@@ -3,42 +3,22 @@
 // approach marks before it.
 #include <algorithm>
 
+#include "model/stored_values.h"
 #include "reader/train_rows.h"
 
 namespace {
 
-// Kinds from 25 up are timetable entries only: nothing on the track.
-constexpr std::uint8_t first_unmarked_kind = 25;
 // Stations must be this far apart, from the end of one platform to the start
 // of the next.
 constexpr std::int64_t station_gap_m = 350;
 
-bool is_terminal_kind(std::uint8_t kind) { return kind == 5 || kind == 6; }
-
-// The platform extent. Terminals (5, 6) end 150 m past the station position;
-// kinds 7 and 8 reach the full length on both sides; every other kind is
-// centred on its position and, with opt_d, reaches 50 m further. Sums are
-// formed in 64 bits and stored as their low 32 bits, like every packed value.
+// The platform extent; terminals and kinds 7 and 8 take no opt_d.
 void set_extent(line_record& station, std::int32_t length_m) {
-  const std::int64_t at_m = station.at_m;
-  switch (station.kind) {
-    case 5:
-    case 6:
-      station.from_m = low32(at_m - length_m);
-      station.to_m = low32(at_m + 150);
-      station.opt_d = 0;
-      break;
-    case 7:
-    case 8:
-      station.from_m = low32(at_m - length_m);
-      station.to_m = low32(at_m + length_m);
-      station.opt_d = 0;
-      break;
-    default:
-      station.from_m = low32(at_m - length_m / 2);
-      station.to_m = low32(at_m + length_m / 2 + (station.opt_d != 0 ? 50 : 0));
-      break;
-  }
+  const station_extent extent = extent_of_station(station.kind, station.at_m,
+                                                  length_m, station.opt_d != 0);
+  station.from_m = extent.from_m;
+  station.to_m = extent.to_m;
+  if (station.kind >= 5 && station.kind <= 8) station.opt_d = 0;
 }
 
 // The cells a station writes, from d = to_m / 50: its marker in the cell
@@ -104,8 +84,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     return row_unreadable(ctx, reading,
                           "a field of a station row cannot be read");
   // The time wraps like 32-bit arithmetic; the fields are not validated.
-  station.time_s =
-      low32((std::int64_t{hours} * 60 + minutes) * 60 + std::int64_t{seconds});
+  station.time_s = encode_time_of_day(hours, minutes, seconds);
   if (!read_text_field(reading.cur, station.label))
     return row_unreadable(ctx, reading, "the name of a station cannot be read");
 
@@ -118,8 +97,8 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     station.opt_e = 0;
   }
 
-  const bool marked = station.kind < first_unmarked_kind;
-  const bool with_marks = marked && !is_terminal_kind(station.kind);
+  const bool marked = station_has_marker(station.kind);
+  const bool with_marks = station_has_approach_marks(station.kind);
   const double d = stretch_place(static_cast<double>(station.to_m));
   if (marked && !station_cells_fit(ctx.grid, d, with_marks))
     return refuse_row(ctx, reading, code_station_beyond_grid, station.at_m);
@@ -129,7 +108,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   for (int k = 1; with_marks && k <= 4; ++k) {
     if (mark_place(d, k) <= 1.0) continue;
     track_cell* mark = cell_at(ctx.grid, nearest_index(mark_place(d, k)));
-    if (mark != nullptr) mark->approach = low8(80 + k);
+    if (mark != nullptr) mark->approach = station_approach_code(k);
   }
   if (marked) {
     if (marker_place(d) <= 1.0)

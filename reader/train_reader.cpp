@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/stored_values.h"
 #include "reader/source_reading.h"
 #include "reader/train_rows.h"
 
@@ -38,12 +39,6 @@ row_result read_general_row(compile_context& ctx, train_reading& reading,
   return row_result::next;
 }
 
-// A speed limit is kept in units of 5 km/h in one byte; a speed whose fifth
-// does not fit is a reading failure.
-bool speed_units(std::int32_t speed_kmh, std::uint8_t& units) {
-  return nearest_u8(static_cast<double>(speed_kmh) / 5.0, units);
-}
-
 row_result speed_unreadable(compile_context& ctx, const train_reading& reading,
                             std::int32_t speed_kmh) {
   return row_unreadable(ctx, reading,
@@ -68,7 +63,7 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
                 n, reading.speed_fill_index);
   if (n > 0 && reading.speed_fill_index < last) {
     std::uint8_t units = 0;
-    if (!speed_units(reading.previous_speed_kmh, units))
+    if (!encode_speed_units(reading.previous_speed_kmh, units))
       return speed_unreadable(ctx, reading, reading.previous_speed_kmh);
     do {
       if (reading.speed_fill_index >= last) break;
@@ -100,7 +95,7 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
     do {
       track_cell* cell = cell_at(ctx.grid, reading.adhesion_fill_index);
       if (cell == nullptr) break;
-      cell->adhesion = low8(reading.previous_adhesion);
+      cell->adhesion = encode_adhesion(reading.previous_adhesion);
       ++reading.adhesion_fill_index;
     } while (reading.adhesion_fill_index < n);
   }
@@ -206,7 +201,7 @@ read_end complete_train_model(compile_context& ctx,
                               const train_reading& reading) {
   const std::int64_t tail_end = std::int64_t{ctx.grid.last_index()} - 2;
   std::uint8_t units = 0;
-  if (!speed_units(reading.previous_speed_kmh, units)) {
+  if (!encode_speed_units(reading.previous_speed_kmh, units)) {
     (void)speed_unreadable(ctx, reading, reading.previous_speed_kmh);
     return read_end::reading_failure;
   }
@@ -219,7 +214,7 @@ read_end complete_train_model(compile_context& ctx,
   i = reading.adhesion_fill_index;
   do {
     if (track_cell* cell = cell_at(ctx.grid, i))
-      cell->adhesion = low8(reading.previous_adhesion);
+      cell->adhesion = encode_adhesion(reading.previous_adhesion);
     ++i;
   } while (i < tail_end);
 
