@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/stored_values.h"
+#include "reader/line_rows.h"
 
 namespace {
 
@@ -468,32 +469,31 @@ void note_references(compile_context& ctx, const author_notes& notes) {
         any_value || r.slot.from_m != 0 || r.slot.to_m != 0 || r.slot.at_m != 0;
   }
   if (line == 0 || !any_value) return;
-  // The same low 32 bits the ordering adds up.
-  const std::uint32_t sum = static_cast<std::uint32_t>(refs[0].slot.from_m) +
-                            static_cast<std::uint32_t>(refs[1].slot.from_m) +
-                            static_cast<std::uint32_t>(refs[2].slot.from_m);
   std::string text;
-  if (sum != 0) {
-    std::int32_t greatest = refs[0].slot.from_m;
-    for (const reference& r : refs)
-      greatest = std::max(greatest, r.slot.from_m);
-    std::string sharing;
-    int count = 0;
-    for (const reference& r : refs) {
-      if (r.slot.from_m != greatest) continue;
-      sharing += (count == 0 ? "'" : " and '") + std::string(r.word) + "'";
-      ++count;
+  switch (references_cleared(ctx.table)) {
+    case reference_clearing::none:
+      return;
+    case reference_clearing::greatest_shared: {
+      std::int32_t greatest = refs[0].slot.from_m;
+      for (const reference& r : refs)
+        greatest = std::max(greatest, r.slot.from_m);
+      std::string sharing;
+      int count = 0;
+      for (const reference& r : refs) {
+        if (r.slot.from_m != greatest) continue;
+        sharing += (count == 0 ? "'" : " and '") + std::string(r.word) + "'";
+        ++count;
+      }
+      text = "kilometre references " + sharing +
+             " share the greatest first number (" + str(greatest) +
+             "): all three references are cleared to 0";
+      break;
     }
-    if (count < 2) return;
-    text = "kilometre references " + sharing +
-           " share the greatest first number (" + str(greatest) +
-           "): all three references are cleared to 0";
-  } else {
-    for (const reference& r : refs)
-      if (r.slot.to_m > 0) return;
-    text =
-        "kilometre references: their first numbers add up to 0 and no second "
-        "number is above 0, so all three are cleared to 0";
+    case reference_clearing::nothing_to_order:
+      text =
+          "kilometre references: their first numbers add up to 0 and no "
+          "second number is above 0, so all three are cleared to 0";
+      break;
   }
   ctx.warnings.push_back({notes.where, line, column, std::move(text)});
 }

@@ -1,6 +1,7 @@
 // The line source: its general section sizes the track grid and the plan, and
 // the rows after it fill both (line_rows.cpp). The source is read once from
 // start to end and removed; the gradient and plan tails complete the model.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -221,6 +222,26 @@ row_outcome read_rows(compile_context& ctx, line_reading& r) {
 
 }  // namespace
 
+reference_clearing references_cleared(const line_table& table) {
+  const line_record& a = table.slots[slot_reference_three];
+  const line_record& b = table.slots[slot_reference_two];
+  const line_record& c = table.slots[slot_reference_one];
+  // The sum of the first numbers is a 32-bit sum; only its low bits count.
+  const std::uint32_t sum = static_cast<std::uint32_t>(a.from_m) +
+                            static_cast<std::uint32_t>(b.from_m) +
+                            static_cast<std::uint32_t>(c.from_m);
+  if (sum != 0) {
+    // The greatest first number must be one reference's alone.
+    const std::int32_t greatest = std::max({a.from_m, b.from_m, c.from_m});
+    const int sharing = (a.from_m == greatest) + (b.from_m == greatest) +
+                        (c.from_m == greatest);
+    return sharing > 1 ? reference_clearing::greatest_shared
+                       : reference_clearing::none;
+  }
+  if (c.to_m > 0 || b.to_m > 0 || a.to_m > 0) return reference_clearing::none;
+  return reference_clearing::nothing_to_order;
+}
+
 void progressive_ordina(compile_context& ctx) {
   struct reference {
     std::int32_t f, t, a;
@@ -238,7 +259,8 @@ void progressive_ordina(compile_context& ctx) {
   reference b = take(slot_reference_two);
   reference a = take(slot_reference_three);
   reference order[3] = {a, b, c};
-  bool all_zero = false;
+  const bool all_zero =
+      references_cleared(ctx.table) != reference_clearing::none;
 
   // The sum of the first numbers is a 32-bit sum; only its low bits count.
   std::uint32_t sum = static_cast<std::uint32_t>(a.f) +
@@ -254,8 +276,6 @@ void progressive_ordina(compile_context& ctx) {
         by_f[j] = by_f[j - 1];
         by_f[j - 1] = swap;
       }
-    // The greatest first number must be one reference's alone.
-    all_zero = by_f[0].f == by_f[1].f;
     order[0] = by_f[0];
     order[1] = by_f[1];
     order[2] = by_f[2];
@@ -267,11 +287,7 @@ void progressive_ordina(compile_context& ctx) {
     order[0] = b;
     order[1] = a;
     order[2] = c;
-  } else if (a.t > 0) {
-    // Already in their places.
-  } else {
-    all_zero = true;
-  }
+  }  // otherwise already in their places, or all cleared
 
   const int slots[3] = {slot_reference_three, slot_reference_two,
                         slot_reference_one};

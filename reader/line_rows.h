@@ -51,7 +51,15 @@ enum class row_outcome {
 
 // Orders the kilometre references of slots 81 to 83 once the general section
 // has been read: slot 81 takes the one with the greatest first number.
+// Orders the kilometre references of slots 81 to 83, greatest first number
+// first, or clears all three (references_cleared says when and why).
 void progressive_ordina(compile_context& ctx);
+enum class reference_clearing {
+  none,
+  greatest_shared,   // two references share the greatest first number
+  nothing_to_order,  // first numbers add up to 0 and no second is above 0
+};
+reference_clearing references_cleared(const line_table& table);
 
 // Row handlers, called right after their keyword was found in
 // ctx.current_token; each reads its own data fields.
