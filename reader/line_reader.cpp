@@ -19,8 +19,8 @@ line_record& fixed_slot(compile_context& ctx, int n) {
 }
 
 // The grid and, when outputs are written, the plan, sized by the line length.
-row_outcome size_tables(compile_context& ctx, line_reading& r,
-                        std::int32_t length_m) {
+row_result size_tables(compile_context& ctx, line_reading& r,
+                       std::int32_t length_m) {
   if (length_m > longest_line_m) {
     record_error_code(ctx, code_line_too_long);
     return line_coded_error(ctx, r);
@@ -34,10 +34,10 @@ row_outcome size_tables(compile_context& ctx, line_reading& r,
     return line_reading_failure(ctx, r, "line length: the line has no extent");
   allocate_grid(ctx.grid, n);
   if (ctx.write_flag != 0) allocate_curve_table(ctx.curves, e);
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
-row_outcome read_signal_repetition(compile_context& ctx, line_reading& r) {
+row_result read_signal_repetition(compile_context& ctx, line_reading& r) {
   line_record& slot = fixed_slot(ctx, slot_train_header);
   if (!read_fields(r.cur, slot.from_m, slot.to_m))
     return line_reading_failure(
@@ -60,11 +60,10 @@ row_outcome read_signal_repetition(compile_context& ctx, line_reading& r) {
     return line_coded_error(ctx, r);
   }
   if (slot.to_m == 0) slot.at_m = 0;
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
-row_outcome read_general_row(compile_context& ctx, line_reading& r,
-                             row_id row) {
+row_result read_general_row(compile_context& ctx, line_reading& r, row_id row) {
   bool ok = true;
   switch (row) {
     case row_id::line_length: {
@@ -103,7 +102,7 @@ row_outcome read_general_row(compile_context& ctx, line_reading& r,
   if (!ok)
     return line_reading_failure(
         ctx, r, "general row: a number is missing or out of range");
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 // The general section ends at the first section marker that is not itself
@@ -116,7 +115,7 @@ bool ends_general_section(const std::string& token) {
 
 // Reads tokens up to "[generale]". A file whose last field is the only
 // "[generale]" has no general section either.
-row_outcome find_general_section(compile_context& ctx, line_reading& r) {
+row_result find_general_section(compile_context& ctx, line_reading& r) {
   for (;;) {
     if (!read_text_field(r.cur, ctx.current_token))
       return line_reading_failure(ctx, r, "the line source is empty");
@@ -126,13 +125,13 @@ row_outcome find_general_section(compile_context& ctx, line_reading& r) {
     }
     if (contains_keyword(ctx.current_token, "[generale]")) {
       note_general_found(ctx, r.notes);
-      return row_outcome::next_row;
+      return row_result::next;
     }
     note_before_general(ctx, r.notes, r.cur, ctx.current_token);
   }
 }
 
-row_outcome read_general_section(compile_context& ctx, line_reading& r) {
+row_result read_general_section(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
     if (at_end(r.cur)) {
@@ -149,8 +148,8 @@ row_outcome read_general_section(compile_context& ctx, line_reading& r) {
     for (const row_spec& row : source_rows(source_file::line)) {
       if (!row.general || !row_matches(row, ctx.current_token)) continue;
       note_row(ctx, r.notes, row.id);
-      row_outcome outcome = read_general_row(ctx, r, row.id);
-      if (outcome != row_outcome::next_row) return outcome;
+      row_result outcome = read_general_row(ctx, r, row.id);
+      if (outcome != row_result::next) return outcome;
     }
     note_token_end(ctx, r.notes);
     if (ends_general_section(ctx.current_token)) break;
@@ -159,7 +158,7 @@ row_outcome read_general_section(compile_context& ctx, line_reading& r) {
   // row there is none, and the reading cannot go on.
   if (!ctx.grid.allocated())
     return line_reading_failure(ctx, r, "general section: no line length row");
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 // Without outputs there is no plan, and curve rows pass unrecognised.
@@ -169,7 +168,7 @@ bool starts_line_row(const compile_context& ctx, const row_spec& row) {
   return row_matches(row, ctx.current_token);
 }
 
-row_outcome read_line_row(compile_context& ctx, line_reading& r, row_id row) {
+row_result read_line_row(compile_context& ctx, line_reading& r, row_id row) {
   switch (row) {
     case row_id::gradient:
       return read_gradient_row(ctx, r);
@@ -184,12 +183,12 @@ row_outcome read_line_row(compile_context& ctx, line_reading& r, row_id row) {
     default:  // general rows are read in the general section only
       break;
   }
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 // The rows after the general section, wherever they stand. The last field of
 // the file is never examined.
-row_outcome read_rows(compile_context& ctx, line_reading& r) {
+row_result read_rows(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
     if (at_end(r.cur)) {
@@ -201,7 +200,7 @@ row_outcome read_rows(compile_context& ctx, line_reading& r) {
         break;
       case skip_outcome::end_reached:
         note_last_field(ctx, r.notes, r.cur, ctx.current_token);
-        return row_outcome::next_row;
+        return row_result::next;
       case skip_outcome::failure:
         return line_reading_failure(ctx, r,
                                     "rows: a comment is the last field");
@@ -212,12 +211,12 @@ row_outcome read_rows(compile_context& ctx, line_reading& r) {
     for (const row_spec& row : source_rows(source_file::line)) {
       if (!starts_line_row(ctx, row)) continue;
       note_row(ctx, r.notes, row.id);
-      row_outcome outcome = read_line_row(ctx, r, row.id);
-      if (outcome != row_outcome::next_row) return outcome;
+      row_result outcome = read_line_row(ctx, r, row.id);
+      if (outcome != row_result::next) return outcome;
     }
     note_token_end(ctx, r.notes);
   }
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 }  // namespace
@@ -307,23 +306,23 @@ void progressive_ordina(compile_context& ctx) {
   }
 }
 
-row_outcome line_coded_error(compile_context& ctx, const line_reading& r) {
+row_result line_coded_error(compile_context& ctx, const line_reading& r) {
   note_error_origin(ctx, error_source::line_source, r.cur);
-  return row_outcome::coded_error;
+  return row_result::coded_error;
 }
 
-row_outcome line_reading_failure(compile_context& ctx, const line_reading& r,
-                                 const char* what) {
+row_result line_reading_failure(compile_context& ctx, const line_reading& r,
+                                const char* what) {
   note_error_origin(ctx, error_source::line_source, r.cur);
   (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + what);
-  return row_outcome::reading_failure;
+  return row_result::reading_failure;
 }
 
-row_outcome line_beyond_grid(compile_context& ctx, const line_reading& r,
-                             std::int32_t position) {
+row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
+                            std::int32_t position) {
   record_error(ctx, code_beyond_grid, position);
   note_error_origin(ctx, error_source::line_source, r.cur);
-  return row_outcome::end_of_rows;
+  return row_result::beyond_grid;
 }
 
 read_end read_line_text(compile_context& ctx, std::string_view text,
@@ -338,9 +337,9 @@ read_end read_line_text(compile_context& ctx, std::string_view text,
   start_notes(ctx, r.notes, error_source::line_source, note_phase::line_general,
               r.cur);
 
-  row_outcome outcome = find_general_section(ctx, r);
-  if (outcome == row_outcome::next_row) outcome = read_general_section(ctx, r);
-  if (outcome == row_outcome::next_row) {
+  row_result outcome = find_general_section(ctx, r);
+  if (outcome == row_result::next) outcome = read_general_section(ctx, r);
+  if (outcome == row_result::next) {
     note_references(ctx, r.notes);
     progressive_ordina(ctx);
     // The rows start from a fresh state (line_reading's initial values); the
@@ -355,8 +354,8 @@ read_end read_line_text(compile_context& ctx, std::string_view text,
     outcome = read_rows(ctx, r);
   }
   finish_notes(ctx, r.notes, r.cur);
-  if (outcome == row_outcome::coded_error) return read_end::coded_error;
-  if (outcome == row_outcome::reading_failure) return read_end::reading_failure;
+  if (outcome == row_result::coded_error) return read_end::coded_error;
+  if (outcome == row_result::reading_failure) return read_end::reading_failure;
   // End of the rows, at the end of the file or at a row beyond the grid.
   return read_end::finished;
 }

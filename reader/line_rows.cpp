@@ -9,10 +9,6 @@
 
 namespace {
 
-// Rows that place something along the line must lie at least this far inside
-// the grid.
-constexpr std::int32_t row_margin_m = 100;
-
 // Curve rows walk the plan no further than this metre, whatever the grid
 // allows.
 constexpr std::int32_t last_plan_metre = 1000000;
@@ -68,8 +64,8 @@ bool curve_class_curvature(const std::string& token, double& kappa) {
 // when `curved`. A row that computes metre 1,000,000 fails with 103 right
 // after it. A metre beyond the table's last metre E is refused with 108 before
 // it is written; the metres up to E computed so far stay in the table.
-row_outcome walk_plan(compile_context& ctx, line_reading& r, std::int64_t last,
-                      bool curved, double kappa, std::int32_t start_m) {
+row_result walk_plan(compile_context& ctx, line_reading& r, std::int64_t last,
+                     bool curved, double kappa, std::int32_t start_m) {
   plan_walk w = start_walk(ctx.curves, r.curve_metre);
   while (r.curve_metre <= last) {
     if (!step_plan(ctx.curves, w, r.curve_metre, curved, kappa)) {
@@ -82,7 +78,7 @@ row_outcome walk_plan(compile_context& ctx, line_reading& r, std::int64_t last,
       return line_coded_error(ctx, r);
     }
   }
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 // The one cell of a point feature at `position`. A position before the origin
@@ -96,15 +92,14 @@ std::int32_t point_cell(std::int32_t position) {
 
 }  // namespace
 
-row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
+row_result read_gradient_row(compile_context& ctx, line_reading& r) {
   std::int32_t p = 0;
   std::int32_t g = 0;
   if (!read_fields(r.cur, p, g))
     return line_reading_failure(
         ctx, r, "gradient row: a number is missing or out of range");
   note_gradient_value(ctx, r.notes, r.cur, g);
-  if (!position_fits(ctx.grid.last_index(), p, row_margin_m))
-    return line_beyond_grid(ctx, r, p);
+  if (!row_fits(ctx, p, row_margin_m)) return line_beyond_grid(ctx, r, p);
   std::int32_t k = 0;
   (void)nearest_i32(stretch_place(static_cast<double>(p)), k);  // always fits
   note_fill_row(ctx, r.notes, r.notes.gradient, "gradient", p, k,
@@ -126,10 +121,10 @@ row_outcome read_gradient_row(compile_context& ctx, line_reading& r) {
     } while (r.gradient_fill < k);
   }
   r.current_gradient = g;
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
-row_outcome read_curve_row(compile_context& ctx, line_reading& r) {
+row_result read_curve_row(compile_context& ctx, line_reading& r) {
   std::int32_t s = 0;
   std::int32_t lc = 0;
   if (!read_fields(r.cur, s, lc))
@@ -137,8 +132,7 @@ row_outcome read_curve_row(compile_context& ctx, line_reading& r) {
         ctx, r, "curve row: a number is missing or out of range");
   // Only the start is checked: a long curve may run on past the grid and is
   // bounded by the plan itself.
-  if (!position_fits(ctx.grid.last_index(), s, row_margin_m))
-    return line_beyond_grid(ctx, r, s);
+  if (!row_fits(ctx, s, row_margin_m)) return line_beyond_grid(ctx, r, s);
   double kappa = 0.0;
   if (!curve_class_curvature(ctx.current_token, kappa)) {
     record_error_code(ctx, code_no_curve_class);
@@ -150,8 +144,8 @@ row_outcome read_curve_row(compile_context& ctx, line_reading& r) {
   // Metres up to the start continue the last direction; the curve itself
   // turns metres s + 1 to s + lc. A row behind the walk only turns what is
   // left of it.
-  row_outcome outcome = walk_plan(ctx, r, s, false, 0.0, s);
-  if (outcome != row_outcome::next_row) return outcome;
+  row_result outcome = walk_plan(ctx, r, s, false, 0.0, s);
+  if (outcome != row_result::next) return outcome;
   return walk_plan(ctx, r, static_cast<std::int64_t>(s) + lc, true, kappa, s);
 }
 
@@ -202,19 +196,19 @@ void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
   }
 }
 
-row_outcome read_mountain_row(compile_context& ctx, line_reading& r) {
+row_result read_mountain_row(compile_context& ctx, line_reading& r) {
   std::int32_t inizio = 0;
   std::int32_t fine = 0;
   std::int32_t tipo = 0;
   if (!read_fields(r.cur, inizio, fine, tipo))
     return line_reading_failure(
         ctx, r, "mountain row: a number is missing or out of range");
-  if (!position_fits(ctx.grid.last_index(), inizio, row_margin_m))
+  if (!row_fits(ctx, inizio, row_margin_m))
     return line_beyond_grid(ctx, r, inizio);
   note_mountain_row(ctx, r.notes, inizio, fine);
   memo_montagna(ctx, r, inizio, fine, tipo);
   if (ctx.error_code > 0) return line_coded_error(ctx, r);
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
@@ -239,7 +233,7 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
   return true;
 }
 
-row_outcome read_speed_board_row(compile_context& ctx, line_reading& r) {
+row_result read_speed_board_row(compile_context& ctx, line_reading& r) {
   std::int32_t posizione = 0;
   std::int32_t vas = 0;
   std::int32_t vbs = 0;
@@ -253,7 +247,7 @@ row_outcome read_speed_board_row(compile_context& ctx, line_reading& r) {
                    strisced))
     return line_reading_failure(
         ctx, r, "speed indicator board: a number is missing or out of range");
-  if (!position_fits(ctx.grid.last_index(), posizione, row_margin_m))
+  if (!row_fits(ctx, posizione, row_margin_m))
     return line_beyond_grid(ctx, r, posizione);
   if (!memo_indicatori_v_max(ctx, posizione, vas, vbs, vcs, strisces, vad, vbd,
                              vcd, strisced))
@@ -264,16 +258,16 @@ row_outcome read_speed_board_row(compile_context& ctx, line_reading& r) {
     ctx.error_position = posizione;
     return line_coded_error(ctx, r);
   }
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
-row_outcome read_text_board_row(compile_context& ctx, line_reading& r) {
+row_result read_text_board_row(compile_context& ctx, line_reading& r) {
   std::int32_t position = 0;
   if (!read_number_field(r.cur, position) ||
       !read_text_field(r.cur, ctx.current_token))
     return line_reading_failure(
         ctx, r, "indicator board: a field is missing or out of range");
-  if (!position_fits(ctx.grid.last_index(), position, row_margin_m))
+  if (!row_fits(ctx, position, row_margin_m))
     return line_beyond_grid(ctx, r, position);
   track_cell* cell = cell_at(ctx.grid, point_cell(position));
   if (cell == nullptr || !is_free(*cell)) {
@@ -291,7 +285,7 @@ row_outcome read_text_board_row(compile_context& ctx, line_reading& r) {
   cell->value1 = static_cast<std::int16_t>(r.board_slot);
   slot->label = ctx.current_token;
   --r.board_slot;
-  return row_outcome::next_row;
+  return row_result::next;
 }
 
 void gradient_tail(compile_context& ctx, line_reading& r) {

@@ -10,6 +10,7 @@
 #include "model/compile_context.h"
 #include "reader/author_notes.h"
 #include "reader/field_reader.h"
+#include "reader/source_reading.h"
 
 // The mountain lists hold this many rows, entries 1 to 80.
 inline constexpr std::int32_t max_mountain_rows = 80;
@@ -42,12 +43,6 @@ struct line_reading {
 };
 
 // How a row left the reading.
-enum class row_outcome {
-  next_row,         // go on with the next token
-  end_of_rows,      // code 15: the rows end, the end-of-reading steps run
-  coded_error,      // a code of the line source: the source is already gone
-  reading_failure,  // code 25 recorded, both sources removed
-};
 
 // Orders the kilometre references of slots 81 to 83 once the general section
 // has been read: slot 81 takes the one with the greatest first number.
@@ -63,11 +58,11 @@ reference_clearing references_cleared(const line_table& table);
 
 // Row handlers, called right after their keyword was found in
 // ctx.current_token; each reads its own data fields.
-row_outcome read_gradient_row(compile_context& ctx, line_reading& r);
-row_outcome read_curve_row(compile_context& ctx, line_reading& r);
-row_outcome read_mountain_row(compile_context& ctx, line_reading& r);
-row_outcome read_speed_board_row(compile_context& ctx, line_reading& r);
-row_outcome read_text_board_row(compile_context& ctx, line_reading& r);
+row_result read_gradient_row(compile_context& ctx, line_reading& r);
+row_result read_curve_row(compile_context& ctx, line_reading& r);
+row_result read_mountain_row(compile_context& ctx, line_reading& r);
+row_result read_speed_board_row(compile_context& ctx, line_reading& r);
+row_result read_text_board_row(compile_context& ctx, line_reading& r);
 
 // Places one mountain row: the type into its cells and, for a tunnel, a marker
 // into every fourth free cell. Records 105 (an 81st row) or 106 (cells
@@ -93,10 +88,10 @@ void curve_tail(compile_context& ctx, line_reading& r);
 // origin of the code at the field the cursor read last.
 //
 // Removes the line source after a code has been recorded.
-row_outcome line_coded_error(compile_context& ctx, const line_reading& r);
+row_result line_coded_error(compile_context& ctx, const line_reading& r);
 // Records 25 and removes both sources; `what` says what could not be read.
-row_outcome line_reading_failure(compile_context& ctx, const line_reading& r,
-                                 const char* what);
+row_result line_reading_failure(compile_context& ctx, const line_reading& r,
+                                const char* what);
 // Records 15 at `position`: the rows end but the reading completes.
-row_outcome line_beyond_grid(compile_context& ctx, const line_reading& r,
-                             std::int32_t position);
+row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
+                            std::int32_t position);

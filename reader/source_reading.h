@@ -15,6 +15,32 @@ enum class read_end {
   reading_failure,  // code 25 has been recorded and both sources removed
 };
 
+// How one row of either source ended.
+enum class row_result {
+  next,             // go on with the next token
+  beyond_grid,      // code 15 recorded: the end-of-reading steps run
+  coded_error,      // a code of the reader's own; the source is removed
+  reading_failure,  // code 25 recorded; both sources are removed
+};
+
+// Rows that place something along the line must lie at least this far inside
+// the grid; stations, whose platforms reach further, use their own margin.
+inline constexpr std::int32_t row_margin_m = 100;
+
+// True when a row at position p, with the given margin, lies on the grid.
+// Only the far end is tested: rows before the line origin pass.
+inline bool row_fits(const compile_context& ctx, std::int32_t p,
+                     std::int32_t margin) {
+  return position_fits(ctx.grid.last_index(), p, margin);
+}
+
+// The nearest index to a place in cells; -1 when it does not fit 32 bits.
+inline std::int64_t nearest_index(double v) {
+  std::int32_t index = 0;
+  if (!nearest_i32(v, index)) return -1;
+  return index;
+}
+
 struct line_reading;
 struct train_reading;
 

@@ -18,6 +18,8 @@
 #include "reader/field_reader.h"
 #include "reader/source_reading.h"
 
+inline constexpr std::int32_t station_margin_m = 800;
+
 // What the reader keeps while it reads one train source; nothing of it
 // outlives the file.
 struct train_reading {
@@ -35,25 +37,7 @@ struct train_reading {
   std::int32_t position_before_code = 0;
 };
 
-enum class row_result {
-  next,             // go on with the next token
-  beyond_grid,      // code 15 recorded: the end-of-reading steps run
-  coded_error,      // a code of the reader's own; the source is removed
-  reading_failure,  // code 25 recorded; both sources are removed
-};
-
 // The margins of the position check, in metres.
-inline constexpr std::int32_t row_margin_m = 100;
-inline constexpr std::int32_t station_margin_m = 800;
-
-// True when a row at position p, with the given margin, lies on the grid.
-// Only the far end is tested: rows before the line origin pass.
-inline bool row_fits(const compile_context& ctx, std::int32_t p,
-                     std::int32_t margin) {
-  return position_fits(ctx.grid.last_index(), p, margin);
-}
-
-// Code 15 with the row's position; the caller then returns beyond_grid.
 row_result beyond_grid(compile_context& ctx, const train_reading& reading,
                        std::int32_t position);
 
@@ -80,11 +64,6 @@ row_result row_unreadable(compile_context& ctx, const train_reading& reading,
 // The grid index nearest to v (ties to even). Callers pass 32-bit positions
 // divided by 50, which always fit; anything else reads as -1, an index that
 // no grid has.
-inline std::int64_t nearest_index(double v) {
-  std::int32_t index = 0;
-  if (!nearest_i32(v, index)) return -1;
-  return index;
-}
 
 // Packed fields keep the low bits of a wider result: sums and products of
 // row fields are formed in 64 bits, where they cannot overflow, and then cut
