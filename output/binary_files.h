@@ -40,8 +40,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
-#include "run/step_result.h"
 
 inline constexpr std::size_t cell_bytes = 15;
 inline constexpr std::size_t record_fixed_bytes = 34;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/step_result.h"
+#include "base/step_result.h"
 
 struct platform_files;
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/step_result.h"
 #include "platform/memory_disk.h"
-#include "run/step_result.h"
 
 struct platform_files {
   std::string directory;  // where every file of the run lives

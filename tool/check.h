@@ -7,9 +7,9 @@
 #include <ostream>
 #include <string>
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
-#include "run/step_result.h"
 
 // Writes the warnings of ctx (in file and line order), one line each:
 // "FILE:LINE:COL: warning: text", where FILE is `line_file` or `train_file`
