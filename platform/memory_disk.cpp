@@ -7,11 +7,15 @@ std::string memory_fault_detail(const char* operation, std::string_view name,
 }
 
 bool memory_file_exists(const memory_disk& disk, std::string_view name) {
-  return disk.files.find(name) != disk.files.end();
+  return disk.files.find(name) != disk.files.end() ||
+         disk.unreadable.find(name) != disk.unreadable.end();
 }
 
 step_result memory_read_file(const memory_disk& disk, std::string_view name,
                              std::string& out) {
+  auto fault = disk.unreadable.find(name);
+  if (fault != disk.unreadable.end())
+    return step_fail(step_code::file_fault, fault->second);
   auto it = disk.files.find(name);
   if (it == disk.files.end())
     return step_fail(step_code::file_fault,
@@ -22,10 +26,14 @@ step_result memory_read_file(const memory_disk& disk, std::string_view name,
 
 void memory_replace_file(memory_disk& disk, std::string_view name,
                          const std::vector<std::uint8_t>& bytes) {
+  auto fault = disk.unreadable.find(name);
+  if (fault != disk.unreadable.end()) disk.unreadable.erase(fault);
   disk.files[std::string(name)] = std::string(bytes.begin(), bytes.end());
 }
 
 void memory_remove_file(memory_disk& disk, std::string_view name) {
   auto it = disk.files.find(name);
   if (it != disk.files.end()) disk.files.erase(it);
+  auto fault = disk.unreadable.find(name);
+  if (fault != disk.unreadable.end()) disk.unreadable.erase(fault);
 }

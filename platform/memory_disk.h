@@ -15,6 +15,11 @@
 
 struct memory_disk {
   std::map<std::string, std::string, std::less<>> files;  // bare name: bytes
+
+  // Files that are there but cannot be read, as a file on disk can be: bare
+  // name: the detail every read of it fails with. A replace or a remove of
+  // the name ends the fault, as it would on disk.
+  std::map<std::string, std::string, std::less<>> unreadable;
 };
 
 // "cannot OPERATION NAME (in memory): WHY", the wording of every fault of a

@@ -108,6 +108,30 @@ TEST(platform, memory_disk_keeps_files_off_the_disk) {
   EXPECT_TRUE(remove_file(files, "a.txt").ok());
 }
 
+// A file can be there and still not readable, with a reason of its own, on
+// a memory disk as on disk; writing it anew ends that.
+TEST(platform, memory_disk_holds_files_that_cannot_be_read) {
+  memory_disk disk;
+  disk.unreadable["a.txt"] = "cannot read /d/a.txt: Input/output error";
+  disk.unreadable["b.txt"] = "cannot read /d/b.txt: Is a directory";
+  platform_files files;
+  files.memory = &disk;
+  EXPECT_TRUE(file_exists(files, "a.txt"));
+  std::string text = "untouched";
+  step_result r = read_file(files, "a.txt", text);
+  EXPECT_EQ(r.code, step_code::file_fault);
+  EXPECT_EQ(r.detail, "cannot read /d/a.txt: Input/output error");
+  EXPECT_EQ(text, "untouched");
+
+  ASSERT_TRUE(replace_file(files, "a.txt", bytes_of("new")).ok());
+  ASSERT_TRUE(read_file(files, "a.txt", text).ok());
+  EXPECT_EQ(text, "new");
+  ASSERT_TRUE(remove_file(files, "b.txt").ok());
+  EXPECT_FALSE(file_exists(files, "b.txt"));
+  EXPECT_EQ(read_file(files, "b.txt", text).detail,
+            "cannot open b.txt (in memory): no such file");
+}
+
 // The OS's own words for the errors the hooks stand in for. Windows words
 // them in the user's language; the error number ends the text.
 #ifdef _WIN32
