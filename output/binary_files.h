@@ -3,10 +3,10 @@
 // output/file_format.h.
 #pragma once
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
-#include "output/file_format.h"
 #include "model/stored_values.h"
-#include "run/step_result.h"
+#include "output/file_format.h"
 
 // Checks that the header places are free and stores the header values and the
 // race codes, in this order:

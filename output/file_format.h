@@ -46,8 +46,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
-#include "run/step_result.h"
 
 // ---------------------------------------------------------------------------
 // Track file: offsets of the fields in a cell.

@@ -1,52 +1,39 @@
 #include "platform/memory_disk.h"
 
-#include "platform/platform.h"
-
-namespace {
-
-std::string describe(const char* operation, std::string_view name,
-                     const char* why) {
+std::string memory_fault_detail(const char* operation, std::string_view name,
+                                const char* why) {
   return std::string("cannot ") + operation + " " + std::string(name) +
          " (in memory): " + why;
 }
 
-}  // namespace
-
-bool memory_file_exists(const platform_files& files, std::string_view name) {
-  return files.memory->files.find(name) != files.memory->files.end();
+bool memory_file_exists(const memory_disk& disk, std::string_view name) {
+  return disk.files.find(name) != disk.files.end() ||
+         disk.unreadable.find(name) != disk.unreadable.end();
 }
 
-step_result memory_read_file(const platform_files& files, std::string_view name,
+step_result memory_read_file(const memory_disk& disk, std::string_view name,
                              std::string& out) {
-  if (!files.fail_read.empty() && files.fail_read == name)
+  auto fault = disk.unreadable.find(name);
+  if (fault != disk.unreadable.end())
+    return step_fail(step_code::file_fault, fault->second);
+  auto it = disk.files.find(name);
+  if (it == disk.files.end())
     return step_fail(step_code::file_fault,
-                     describe("read", name, "input/output error"));
-  auto it = files.memory->files.find(name);
-  if (it == files.memory->files.end())
-    return step_fail(step_code::file_fault,
-                     describe("open", name, "no such file"));
+                     memory_fault_detail("open", name, "no such file"));
   out = it->second;
   return step_ok();
 }
 
-step_result memory_replace_file(const platform_files& files,
-                                std::string_view name,
-                                const std::vector<std::uint8_t>& bytes) {
-  // As on disk, a failed replace leaves the earlier content as it was.
-  if (!files.fail_create.empty() && files.fail_create == name)
-    return step_fail(step_code::file_fault,
-                     describe("write", name, "no space left"));
-  files.memory->files[std::string(name)] =
-      std::string(bytes.begin(), bytes.end());
-  return step_ok();
+void memory_replace_file(memory_disk& disk, std::string_view name,
+                         const std::vector<std::uint8_t>& bytes) {
+  auto fault = disk.unreadable.find(name);
+  if (fault != disk.unreadable.end()) disk.unreadable.erase(fault);
+  disk.files[std::string(name)] = std::string(bytes.begin(), bytes.end());
 }
 
-step_result memory_remove_file(const platform_files& files,
-                               std::string_view name) {
-  if (!files.fail_remove.empty() && files.fail_remove == name)
-    return step_fail(step_code::file_fault,
-                     describe("remove", name, "permission denied"));
-  auto it = files.memory->files.find(name);
-  if (it != files.memory->files.end()) files.memory->files.erase(it);
-  return step_ok();
+void memory_remove_file(memory_disk& disk, std::string_view name) {
+  auto it = disk.files.find(name);
+  if (it != disk.files.end()) disk.files.erase(it);
+  auto fault = disk.unreadable.find(name);
+  if (fault != disk.unreadable.end()) disk.unreadable.erase(fault);
 }

@@ -4,7 +4,9 @@
 //
 // Every file function takes the `platform_files` record: the directory the run
 // works in and plain-data fault hooks that tests use to make one operation
-// fail.
+// fail. The file functions are one front end for every OS (platform.cpp): it
+// applies the hooks, then works on the memory disk when there is one and on
+// the OS's files (os_files.h, one backend per OS) otherwise.
 #pragma once
 
 #include <cstdint>
@@ -12,17 +14,19 @@
 #include <string_view>
 #include <vector>
 
+#include "base/step_result.h"
 #include "platform/memory_disk.h"
-#include "run/step_result.h"
 
 struct platform_files {
   std::string directory;  // where every file of the run lives
 
   // Test hooks. A file operation on the named file (a bare file name) fails as
-  // if the OS had refused it. Empty in production.
-  std::string fail_create;    // replace_file: fails after part of the bytes
-  std::string fail_read;      // read_file
-  std::string fail_remove;    // remove_file
+  // if the OS had refused it, on disk and in memory alike. Empty in
+  // production.
+  std::string fail_create;  // replace_file: fails after part of the bytes
+  std::string fail_read;    // read_file
+  std::string fail_remove;  // remove_file
+
   bool keep_sources = false;  // never remove source files (authors' tool)
 
   // When set, every file lives in this memory disk instead of `directory`.

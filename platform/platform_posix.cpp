@@ -1,4 +1,6 @@
-// POSIX backend of the platform seam.
+// POSIX backend of the platform seam: the OS side of the file functions
+// (os_files.h), the executable directory, paths, the wait window and the
+// message box.
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/os_files.h"
 #include "platform/platform.h"
 
 namespace {
@@ -100,19 +103,12 @@ std::string join_path(std::string_view dir, std::string_view name) {
   return path;
 }
 
-bool file_exists(const platform_files& files, std::string_view name) {
-  if (files.memory != nullptr) return memory_file_exists(files, name);
+bool os_file_exists(const std::string& path) {
   struct stat st;
-  return ::stat(join_path(files.directory, name).c_str(), &st) == 0 &&
-         S_ISREG(st.st_mode);
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-step_result read_file(const platform_files& files, std::string_view name,
-                      std::string& out) {
-  if (files.memory != nullptr) return memory_read_file(files, name, out);
-  std::string path = join_path(files.directory, name);
-  if (!files.fail_read.empty() && files.fail_read == name)
-    return step_fail(step_code::file_fault, describe("read", path, EIO));
+step_result os_read_file(const std::string& path, std::string& out) {
   int fd = ::open(path.c_str(), O_RDONLY);
   if (fd < 0)
     return step_fail(step_code::file_fault, describe("open", path, errno));
@@ -133,10 +129,9 @@ step_result read_file(const platform_files& files, std::string_view name,
   return step_ok();
 }
 
-step_result replace_file(const platform_files& files, std::string_view name,
-                         const std::vector<std::uint8_t>& bytes) {
-  if (files.memory != nullptr) return memory_replace_file(files, name, bytes);
-  std::string path = join_path(files.directory, name);
+step_result os_replace_file(const std::string& path,
+                            const std::vector<std::uint8_t>& bytes,
+                            bool torn_write) {
   std::string temp;
   int err = 0;
   int fd = create_temp_file(path, temp, err);
@@ -145,9 +140,8 @@ step_result replace_file(const platform_files& files, std::string_view name,
                      describe("create a temporary file for", path, err));
 
   bool written;
-  if (!files.fail_create.empty() && files.fail_create == name) {
-    // The injected fault strikes halfway through the content, the worst moment
-    // for a file replaced in place.
+  if (torn_write) {
+    // Half the content, then a full disk (see os_files.h).
     written = write_all(fd, bytes.data(), bytes.size() / 2, err);
     written = false;
     err = ENOSPC;
@@ -174,14 +168,27 @@ step_result replace_file(const platform_files& files, std::string_view name,
   return step_ok();
 }
 
-step_result remove_file(const platform_files& files, std::string_view name) {
-  if (files.memory != nullptr) return memory_remove_file(files, name);
-  std::string path = join_path(files.directory, name);
-  if (!files.fail_remove.empty() && files.fail_remove == name)
-    return step_fail(step_code::file_fault, describe("remove", path, EACCES));
+step_result os_remove_file(const std::string& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT)
     return step_fail(step_code::file_fault, describe("remove", path, errno));
   return step_ok();
+}
+
+step_result os_fault(const char* operation, const std::string& path,
+                     os_error error) {
+  int err = EIO;
+  switch (error) {
+    case os_error::input_output:
+      err = EIO;
+      break;
+    case os_error::access_denied:
+      err = EACCES;
+      break;
+    case os_error::disk_full:
+      err = ENOSPC;
+      break;
+  }
+  return step_fail(step_code::file_fault, describe(operation, path, err));
 }
 
 void show_wait_window(platform_files& files) {

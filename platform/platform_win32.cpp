@@ -1,4 +1,6 @@
-// Windows backend of the platform seam.
+// Windows backend of the platform seam: the OS side of the file functions
+// (os_files.h), the executable directory, paths, the wait window and the
+// message box.
 //
 // Files are handled through the Win32 API, never through the C runtime's text
 // mode: the bytes on disk must be exactly the bytes the writers built (they
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/os_files.h"
 #include "platform/platform.h"
 
 namespace {
@@ -153,21 +156,13 @@ std::string join_path(std::string_view dir, std::string_view name) {
   return path;
 }
 
-bool file_exists(const platform_files& files, std::string_view name) {
-  if (files.memory != nullptr) return memory_file_exists(files, name);
-  DWORD attributes =
-      ::GetFileAttributesA(join_path(files.directory, name).c_str());
+bool os_file_exists(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-step_result read_file(const platform_files& files, std::string_view name,
-                      std::string& out) {
-  if (files.memory != nullptr) return memory_read_file(files, name, out);
-  std::string path = join_path(files.directory, name);
-  if (!files.fail_read.empty() && files.fail_read == name)
-    return step_fail(step_code::file_fault,
-                     describe("read", path, ERROR_READ_FAULT));
+step_result os_read_file(const std::string& path, std::string& out) {
   HANDLE file =
       ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -191,10 +186,9 @@ step_result read_file(const platform_files& files, std::string_view name,
   return step_ok();
 }
 
-step_result replace_file(const platform_files& files, std::string_view name,
-                         const std::vector<std::uint8_t>& bytes) {
-  if (files.memory != nullptr) return memory_replace_file(files, name, bytes);
-  std::string path = join_path(files.directory, name);
+step_result os_replace_file(const std::string& path,
+                            const std::vector<std::uint8_t>& bytes,
+                            bool torn_write) {
   std::string temp;
   DWORD err = 0;
   HANDLE file = create_temp_file(path, temp, err);
@@ -203,9 +197,8 @@ step_result replace_file(const platform_files& files, std::string_view name,
                      describe("create a temporary file for", path, err));
 
   bool written;
-  if (!files.fail_create.empty() && files.fail_create == name) {
-    // The injected fault strikes halfway through the content, the worst moment
-    // for a file replaced in place.
+  if (torn_write) {
+    // Half the content, then a full disk (see os_files.h).
     written = write_all(file, bytes.data(), bytes.size() / 2, err);
     written = false;
     err = ERROR_DISK_FULL;
@@ -233,18 +226,30 @@ step_result replace_file(const platform_files& files, std::string_view name,
   return step_ok();
 }
 
-step_result remove_file(const platform_files& files, std::string_view name) {
-  if (files.memory != nullptr) return memory_remove_file(files, name);
-  std::string path = join_path(files.directory, name);
-  if (!files.fail_remove.empty() && files.fail_remove == name)
-    return step_fail(step_code::file_fault,
-                     describe("remove", path, ERROR_ACCESS_DENIED));
+step_result os_remove_file(const std::string& path) {
   if (!::DeleteFileA(path.c_str())) {
     DWORD err = ::GetLastError();
     if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND)
       return step_fail(step_code::file_fault, describe("remove", path, err));
   }
   return step_ok();
+}
+
+step_result os_fault(const char* operation, const std::string& path,
+                     os_error error) {
+  DWORD err = ERROR_READ_FAULT;
+  switch (error) {
+    case os_error::input_output:
+      err = ERROR_READ_FAULT;
+      break;
+    case os_error::access_denied:
+      err = ERROR_ACCESS_DENIED;
+      break;
+    case os_error::disk_full:
+      err = ERROR_DISK_FULL;
+      break;
+  }
+  return step_fail(step_code::file_fault, describe(operation, path, err));
 }
 
 // The window is shown and painted once; the run then works without looking at

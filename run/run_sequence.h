@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
-#include "run/step_result.h"
 
 inline constexpr const char* embedded_scenario_name = "Cendra_Gelsio2";
 inline constexpr const char* embedded_train_name = "EC 482";

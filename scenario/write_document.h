@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
-#include "run/step_result.h"
 
 // The bytes of a document: every entry up to the end marker, each followed by
 // CR LF. A list without an end marker is written whole.

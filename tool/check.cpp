@@ -30,10 +30,14 @@ step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
        {line_source_name(ctx), train_source_name(ctx)}) {
     if (!file_exists(ctx.files, name)) continue;
     std::string text;
-    // A source that is there but cannot be read fails in memory too, so the
-    // check reports the reading failure a compile would.
-    if (!read_file(ctx.files, name, text).ok()) ctx.files.fail_read = name;
-    disk.files[name] = text;
+    // A source that is there but cannot be read stays unreadable in memory,
+    // with the error the disk gave, so the check reports the reading failure
+    // a compile reports.
+    const step_result read = read_file(ctx.files, name, text);
+    if (read.ok())
+      disk.files[name] = text;
+    else
+      disk.unreadable[name] = read.detail;
   }
   ctx.files.memory = &disk;
   return memorizza_percorso(ctx, j);

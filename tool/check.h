@@ -7,9 +7,9 @@
 #include <ostream>
 #include <string>
 
+#include "base/step_result.h"
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
-#include "run/step_result.h"
 
 // Writes the warnings of ctx (in file and line order), one line each:
 // "FILE:LINE:COL: warning: text", where FILE is `line_file` or `train_file`
@@ -28,7 +28,8 @@ std::string count_line(int errors, int warnings);
 
 // The compile step with write flag j, run on `disk` instead of the files of
 // ctx: the two sources are copied from ctx.files into the disk first (a
-// missing one stays missing, so the compile reports it as it would), and
+// missing one stays missing and an unreadable one unreadable, with the
+// disk's error, so the compile reports them as it would on disk), and
 // every file the step writes stays in the disk. ctx.files points at the disk
 // afterwards.
 step_result compile_in_memory(compile_context& ctx, memory_disk& disk,

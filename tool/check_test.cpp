@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -182,6 +183,48 @@ TEST(scenario_tool_check, errors_give_status_1_and_leave_the_folder_alone) {
     EXPECT_EQ(checked.err.substr(checked.err.size() - c.count.size() - 1),
               c.count + "\n");
     EXPECT_EQ(snapshot(dir), before);
+  }
+}
+
+// A source that is there but cannot be read: the check reports it exactly as
+// compile does, with the disk's own error, and leaves the folder alone. A
+// link to this process's memory stands for it: it is a regular file that
+// opens, but whose first byte no read can reach, even for root, where no file
+// mode keeps a read out.
+TEST(scenario_tool_check, an_unreadable_source_is_reported_as_compile_does) {
+  const std::string unreadable_target = "/proc/self/mem";
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(unreadable_target, ec))
+    GTEST_SKIP() << "no " << unreadable_target << " on this system";
+  const struct {
+    std::string source;
+    std::string count;
+    const char* note;
+  } cases[] = {
+      {line_source, "2 error(s), 0 warning(s)",
+       "the line source: 25, and no grid for any output"},
+      {train_source, "1 error(s), 0 warning(s)", "the train source: 25"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    temp_dir dir;
+    ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
+    ASSERT_TRUE(std::filesystem::remove(dir.file(c.source)));
+    std::filesystem::create_symlink(unreadable_target, dir.file(c.source), ec);
+    ASSERT_FALSE(ec) << ec.message();
+    const std::set<std::string> names = dir.names();
+
+    tool_result checked = run({"check", "--dir", dir.path()});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(dir.names(), names);
+    tool_result compiled = run({"compile", "--dir", dir.path()});
+    EXPECT_NE(compiled.err.find(": error 25: "), std::string::npos)
+        << compiled.err;
+    EXPECT_NE(compiled.err.find("cannot read " +
+                                join_path(dir.path(), c.source) + ": "),
+              std::string::npos)
+        << compiled.err;
+    EXPECT_EQ(checked.err, compiled.err + c.count + "\n");
   }
 }
 

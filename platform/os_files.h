@@ -1,0 +1,42 @@
+// The operating system's side of the file functions of platform.h, one
+// implementation per OS (platform_posix.cpp, platform_win32.cpp). These are
+// plain OS code on full paths: the fault hooks and the memory disk are dealt
+// with once, in platform.cpp, before any of them is called. Only this folder
+// includes this header.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/step_result.h"
+
+// The OS errors the fault hooks stand in for.
+enum class os_error {
+  input_output,   // a read the device could not complete
+  access_denied,  // a remove the OS refused
+  disk_full,      // a write that ran out of space
+};
+
+// A regular file (not a directory) is at `path`.
+bool os_file_exists(const std::string& path);
+
+// Reads the whole file into `out`.
+step_result os_read_file(const std::string& path, std::string& out);
+
+// Writes `bytes` to a new temporary file beside `path`, then renames it over
+// `path`; on any failure the temporary file goes and `path` stays as it was.
+// With `torn_write` the write stops halfway through the content and fails as
+// a full disk would: the worst moment for a file replaced in place, which is
+// what the fail_create hook must show the earlier file surviving.
+step_result os_replace_file(const std::string& path,
+                            const std::vector<std::uint8_t>& bytes,
+                            bool torn_write);
+
+// Removes the file; a file that does not exist is not an error.
+step_result os_remove_file(const std::string& path);
+
+// The fault `operation` on `path` (e.g. "read") fails with when the OS
+// reports `error`, worded as every other fault of this OS is.
+step_result os_fault(const char* operation, const std::string& path,
+                     os_error error);

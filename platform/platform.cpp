@@ -1,0 +1,80 @@
+// The file functions of platform.h, the same on every OS. The fault hooks are
+// applied here, once; then the call goes to the memory disk when the run has
+// one, and to the OS backend (os_files.h) otherwise. So a hook strikes the
+// same way whatever store is behind it, and a backend is only OS code.
+#include "platform/platform.h"
+
+#include "platform/os_files.h"
+
+namespace {
+
+// A hook names one bare file name; an empty hook names none.
+bool hook_names(const std::string& hook, std::string_view name) {
+  return !hook.empty() && hook == name;
+}
+
+// How the memory disk words the OS errors the hooks stand in for.
+const char* memory_words(os_error error) {
+  switch (error) {
+    case os_error::input_output:
+      return "input/output error";
+    case os_error::access_denied:
+      return "permission denied";
+    case os_error::disk_full:
+      return "no space left";
+  }
+  return "";
+}
+
+// The fault a hook injects, worded as the store behind `files` words its own
+// faults.
+step_result injected_fault(const platform_files& files, const char* operation,
+                           std::string_view name, os_error error) {
+  if (files.memory != nullptr)
+    return step_fail(step_code::file_fault,
+                     memory_fault_detail(operation, name, memory_words(error)));
+  return os_fault(operation, join_path(files.directory, name), error);
+}
+
+}  // namespace
+
+bool file_exists(const platform_files& files, std::string_view name) {
+  if (files.memory != nullptr) return memory_file_exists(*files.memory, name);
+  return os_file_exists(join_path(files.directory, name));
+}
+
+step_result read_file(const platform_files& files, std::string_view name,
+                      std::string& out) {
+  if (hook_names(files.fail_read, name))
+    return injected_fault(files, "read", name, os_error::input_output);
+  if (files.memory != nullptr)
+    return memory_read_file(*files.memory, name, out);
+  return os_read_file(join_path(files.directory, name), out);
+}
+
+step_result replace_file(const platform_files& files, std::string_view name,
+                         const std::vector<std::uint8_t>& bytes) {
+  const bool torn_write = hook_names(files.fail_create, name);
+  if (files.memory != nullptr) {
+    // A torn write never reaches the memory disk's content, as a torn
+    // temporary file never replaces the file on disk.
+    if (torn_write)
+      return injected_fault(files, "write", name, os_error::disk_full);
+    memory_replace_file(*files.memory, name, bytes);
+    return step_ok();
+  }
+  // On disk the fault strikes inside the write, after the temporary file has
+  // been created and half filled, so that the clean-up of a real torn write
+  // is what the hook exercises.
+  return os_replace_file(join_path(files.directory, name), bytes, torn_write);
+}
+
+step_result remove_file(const platform_files& files, std::string_view name) {
+  if (hook_names(files.fail_remove, name))
+    return injected_fault(files, "remove", name, os_error::access_denied);
+  if (files.memory != nullptr) {
+    memory_remove_file(*files.memory, name);
+    return step_ok();
+  }
+  return os_remove_file(join_path(files.directory, name));
+}
