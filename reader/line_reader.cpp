@@ -190,24 +190,12 @@ row_result read_line_row(compile_context& ctx, line_reading& r, row_id row) {
 // the file is never examined.
 row_result read_rows(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
-    (void)read_text_field(r.cur, ctx.current_token);  // not at the end
-    if (at_end(r.cur)) {
-      note_last_field(ctx, r.notes, r.cur, ctx.current_token);
-      break;
-    }
-    switch (skip_comments(r.cur, ctx.current_token, 2, true)) {
-      case skip_outcome::token_ready:
-        break;
-      case skip_outcome::end_reached:
-        note_last_field(ctx, r.notes, r.cur, ctx.current_token);
-        return row_result::next;
-      case skip_outcome::failure:
-        return line_reading_failure(ctx, r,
-                                    "rows: a comment is the last field");
-    }
+    const token_step step = next_row_token(ctx, r.cur, r.notes);
+    if (step == token_step::end) break;
+    if (step == token_step::failure)
+      return line_reading_failure(ctx, r, "rows: a comment is the last field");
     // Each entry is tested on its own, so a token with two keywords is read
     // as both rows, in table order.
-    note_token(ctx, r.notes, r.cur, ctx.current_token, 2);
     for (const row_spec& row : source_rows(source_file::line)) {
       if (!starts_line_row(ctx, row)) continue;
       note_row(ctx, r.notes, row.id);

@@ -109,16 +109,11 @@ row_result read_gradient_row(compile_context& ctx, line_reading& r) {
   // cell, so rows that repeat a position still move the fill on. Since
   // accepted positions keep k at N - 2 or less, a fill past N can only come
   // from such repeats; the row is refused before its one write.
-  if (k > 0) {
-    do {
-      track_cell* cell = cell_at(ctx.grid, r.gradient_fill);
-      if (cell == nullptr) {
-        record_error(ctx, code_gradient_beyond_grid, p);
-        return line_coded_error(ctx, r);
-      }
-      cell->gradient = encode_gradient(r.current_gradient);
-      ++r.gradient_fill;
-    } while (r.gradient_fill < k);
+  if (k > 0 &&
+      !fill_cells(ctx.grid, r.gradient_fill, k, no_stop, &track_cell::gradient,
+                  encode_gradient(r.current_gradient))) {
+    record_error(ctx, code_gradient_beyond_grid, p);
+    return line_coded_error(ctx, r);
   }
   r.current_gradient = g;
   return row_result::next;
@@ -292,13 +287,9 @@ void gradient_tail(compile_context& ctx, line_reading& r) {
   // The last gradient runs on up to cell N - 3, again writing at least one
   // cell. Should the last row already have filled cell N, there is no cell
   // left for that one write and the tail writes nothing.
-  std::int32_t stop = ctx.grid.last_index() - 2;
-  do {
-    track_cell* cell = cell_at(ctx.grid, r.gradient_fill);
-    if (cell == nullptr) return;
-    cell->gradient = encode_gradient(r.current_gradient);
-    ++r.gradient_fill;
-  } while (r.gradient_fill < stop);
+  (void)fill_cells(ctx.grid, r.gradient_fill, ctx.grid.last_index() - 2,
+                   no_stop, &track_cell::gradient,
+                   encode_gradient(r.current_gradient));
 }
 
 void curve_tail(compile_context& ctx, line_reading& r) {

@@ -19,6 +19,18 @@ bool removed_or_failed(compile_context& ctx, const std::string& name) {
   return false;
 }
 
+// Reads a source whole; a source that cannot be read is a reading failure
+// with no line to point at.
+bool read_source(compile_context& ctx, const std::string& name,
+                 error_source where, std::string& text) {
+  step_result read = read_file(ctx.files, name, text);
+  if (read.ok()) return true;
+  ctx.error_where = where;
+  ctx.error_line = 0;
+  (void)reading_failure(ctx, read.detail);
+  return false;
+}
+
 }  // namespace
 
 step_result remove_source(compile_context& ctx, const std::string& name) {
@@ -52,12 +64,8 @@ read_end read_line_source(compile_context& ctx) {
   ctx.grid = track_grid{};
   ctx.curves = curve_table{};
   std::string text;
-  step_result read = read_file(ctx.files, line_source_name(ctx), text);
-  if (!read.ok()) {
-    ctx.error_where = error_source::line_source;
-    ctx.error_line = 0;
-    return reading_failure(ctx, read.detail);
-  }
+  if (!read_source(ctx, line_source_name(ctx), error_source::line_source, text))
+    return read_end::reading_failure;
   line_reading r;
   switch (read_line_text(ctx, text, r)) {
     case read_end::finished:
@@ -78,12 +86,9 @@ read_end read_line_source(compile_context& ctx) {
 
 read_end read_train_source(compile_context& ctx) {
   std::string text;
-  step_result read = read_file(ctx.files, train_source_name(ctx), text);
-  if (!read.ok()) {
-    ctx.error_where = error_source::train_source;
-    ctx.error_line = 0;
-    return reading_failure(ctx, read.detail);
-  }
+  if (!read_source(ctx, train_source_name(ctx), error_source::train_source,
+                   text))
+    return read_end::reading_failure;
   train_reading t;
   switch (read_train_text(ctx, text, t)) {
     case read_end::finished:

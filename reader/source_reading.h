@@ -2,6 +2,7 @@
 // procedure.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,26 @@ inline std::int64_t nearest_index(double v) {
   if (!nearest_i32(v, index)) return -1;
   return index;
 }
+
+struct author_notes;
+
+// The start of each turn of a row loop, the same in both sources: reads the
+// next token and passes over up to two comments before it. The last field of
+// the text is never examined: `end` then, with the notes told. `failure`: a
+// comment is the last field, so nothing is left to read in its place.
+enum class token_step { ready, end, failure };
+token_step next_row_token(compile_context& ctx, source_cursor& cur,
+                          author_notes& notes);
+
+// The fills of the gradient, the speed limit and the adhesion: a row gives
+// the cells from `fill` on the value of the row before it, always at least
+// one cell and then on while fill < until, never at or beyond `stop`; `fill`
+// moves on past each cell written. False when it met a cell outside the grid
+// (fill then stands on it).
+inline constexpr std::int64_t no_stop = INT64_MAX;
+bool fill_cells(track_grid& grid, std::int32_t& fill, std::int64_t until,
+                std::int64_t stop, std::uint8_t track_cell::*field,
+                std::uint8_t value);
 
 struct line_reading;
 struct train_reading;

@@ -65,13 +65,8 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
     std::uint8_t units = 0;
     if (!encode_speed_units(reading.previous_speed_kmh, units))
       return speed_unreadable(ctx, reading, reading.previous_speed_kmh);
-    do {
-      if (reading.speed_fill_index >= last) break;
-      track_cell* cell = cell_at(ctx.grid, reading.speed_fill_index);
-      if (cell == nullptr) break;
-      cell->speed_limit = units;
-      ++reading.speed_fill_index;
-    } while (reading.speed_fill_index < n);
+    (void)fill_cells(ctx.grid, reading.speed_fill_index, n, last,
+                     &track_cell::speed_limit, units);
   }
   reading.previous_speed_kmh = v;
   return row_result::next;
@@ -92,12 +87,9 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   note_fill_row(ctx, reading.notes, reading.notes.adhesion, "adhesion", p, n,
                 reading.adhesion_fill_index);
   if (n > 0) {
-    do {
-      track_cell* cell = cell_at(ctx.grid, reading.adhesion_fill_index);
-      if (cell == nullptr) break;
-      cell->adhesion = encode_adhesion(reading.previous_adhesion);
-      ++reading.adhesion_fill_index;
-    } while (reading.adhesion_fill_index < n);
+    (void)fill_cells(ctx.grid, reading.adhesion_fill_index, n, no_stop,
+                     &track_cell::adhesion,
+                     encode_adhesion(reading.previous_adhesion));
   }
   reading.previous_adhesion = a;
   return row_result::next;
@@ -150,22 +142,10 @@ bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
 // the writer ends the file with "[fine]", which needs no examination.
 row_result read_rows(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
-    if (!read_text_field(reading.cur, ctx.current_token))
+    const token_step step = next_row_token(ctx, reading.cur, reading.notes);
+    if (step == token_step::end) break;
+    if (step == token_step::failure)
       return row_unreadable(ctx, reading, "a token cannot be read");
-    if (at_end(reading.cur)) {
-      note_last_field(ctx, reading.notes, reading.cur, ctx.current_token);
-      break;
-    }
-    switch (skip_comments(reading.cur, ctx.current_token, 2, true)) {
-      case skip_outcome::end_reached:
-        note_last_field(ctx, reading.notes, reading.cur, ctx.current_token);
-        return row_result::next;
-      case skip_outcome::failure:
-        return row_unreadable(ctx, reading, "a token cannot be read");
-      case skip_outcome::token_ready:
-        break;
-    }
-    note_token(ctx, reading.notes, reading.cur, ctx.current_token, 2);
     row_result r = dispatch(ctx, reading);
     if (r != row_result::next) return r;
     note_token_end(ctx, reading.notes);
@@ -205,18 +185,14 @@ read_end complete_train_model(compile_context& ctx,
     (void)speed_unreadable(ctx, reading, reading.previous_speed_kmh);
     return read_end::reading_failure;
   }
-  std::int64_t i = reading.speed_fill_index;
-  do {
-    if (track_cell* cell = cell_at(ctx.grid, i)) cell->speed_limit = units;
-    ++i;
-  } while (i < tail_end);
-
-  i = reading.adhesion_fill_index;
-  do {
-    if (track_cell* cell = cell_at(ctx.grid, i))
-      cell->adhesion = encode_adhesion(reading.previous_adhesion);
-    ++i;
-  } while (i < tail_end);
+  // The tails work on copies: the fill positions belong to the rows.
+  std::int32_t speed_fill = reading.speed_fill_index;
+  (void)fill_cells(ctx.grid, speed_fill, tail_end, no_stop,
+                   &track_cell::speed_limit, units);
+  std::int32_t adhesion_fill = reading.adhesion_fill_index;
+  (void)fill_cells(ctx.grid, adhesion_fill, tail_end, no_stop,
+                   &track_cell::adhesion,
+                   encode_adhesion(reading.previous_adhesion));
 
   check_header_slots(ctx);
   return read_end::finished;
