@@ -26,6 +26,7 @@
 #include "run/run_sequence.h"
 #include "scenario/embedded_scenario.h"
 #include "scenario/write_document.h"
+#include "test/run_fixture.h"
 
 // A compile input holds the line source, this separator and the train
 // source. Without the separator the whole input is the line source and the
@@ -35,16 +36,6 @@
 // reader's target covers the plan already.
 inline constexpr std::string_view fuzz_source_separator = "\n====\n";
 inline constexpr char fuzz_with_profile = '+';
-
-// A headless context with the embedded names whose files live in `disk`.
-inline compile_context memory_context(memory_disk& disk) {
-  compile_context ctx;
-  ctx.scenario_name = embedded_scenario_name;
-  ctx.train_name = embedded_train_name;
-  ctx.files.memory = &disk;
-  ctx.files.headless = true;
-  return ctx;
-}
 
 inline std::string embedded_source_text(const std::vector<std::string>& lines) {
   std::vector<std::uint8_t> bytes = document_bytes(lines);
@@ -130,7 +121,7 @@ inline std::string check_outputs(const compile_context& ctx,
 // The line reader on `line_text`, with a train source without rows.
 inline std::string check_line_reader(std::string_view line_text) {
   memory_disk disk;
-  compile_context ctx = memory_context(disk);
+  compile_context ctx = make_memory_context(disk);
   disk.files[line_source_name(ctx)] = std::string(line_text);
   disk.files[train_source_name(ctx)] = "[generale]\r\n[fine]\r\n";
   ctx.write_flag = 1;
@@ -146,7 +137,7 @@ inline std::string check_line_reader(std::string_view line_text) {
 // pass that completes what the train rows laid.
 inline std::string check_train_reader(std::string_view train_text) {
   memory_disk disk;
-  compile_context ctx = memory_context(disk);
+  compile_context ctx = make_memory_context(disk);
   disk.files[line_source_name(ctx)] =
       embedded_source_text(line_source_document());
   ctx.write_flag = 0;
@@ -169,7 +160,7 @@ inline std::string check_train_reader(std::string_view train_text) {
 // The whole compile step on a pair of sources in one input.
 inline std::string check_compile(std::string_view input) {
   memory_disk disk;
-  compile_context ctx = memory_context(disk);
+  compile_context ctx = make_memory_context(disk);
   std::int32_t write_flag = 0;
   if (!input.empty() && input.front() == fuzz_with_profile) {
     write_flag = 1;

@@ -64,7 +64,7 @@ TEST(fuzz_inputs, every_seed_and_every_kept_finding_passes) {
 // the line reader left behind although it read the whole line source.
 TEST(fuzz_inputs, checks_catch_a_source_left_behind) {
   memory_disk disk;
-  compile_context ctx = memory_context(disk);
+  compile_context ctx = make_memory_context(disk);
   disk.files[train_source_name(ctx)] = "[generale]\r\n";
   EXPECT_EQ(check_sources(ctx, disk),
             "the train source is left behind with error 0");
