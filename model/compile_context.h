@@ -31,7 +31,18 @@ struct author_warning {
   std::int32_t line = 0;  // of the field, from 1
   std::int32_t column = 0;
   std::string text;
+  // Data an author wrote is lost or cannot be stored as written (a row
+  // swallowed by the row before, a source with no row read, a file that is
+  // not single-byte text): the authors' tool counts it as an error. The
+  // program itself never looks.
+  bool is_error = false;
 };
+
+// How the labels of a source are written. The program's sources are
+// single-byte text; the authors' tool may be told that an author's editor
+// saved them as UTF-8, and the readers then store each label's characters as
+// single bytes.
+enum class label_encoding : std::uint8_t { single_byte, utf8 };
 
 struct compile_context {
   // Run values, set at start-up.
@@ -74,6 +85,7 @@ struct compile_context {
   // each source's warnings stand in line and column order.
   bool collect_warnings = false;
   std::vector<author_warning> warnings;
+  label_encoding input_encoding = label_encoding::single_byte;
 };
 
 // Records a code with its position.

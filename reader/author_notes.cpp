@@ -125,8 +125,9 @@ bool has_letters(std::string_view token) {
 }
 
 void add(compile_context& ctx, const author_notes& notes, std::int32_t line,
-         std::int32_t column, std::string text) {
-  ctx.warnings.push_back({notes.where, line, column, std::move(text)});
+         std::int32_t column, std::string text, bool is_error = false) {
+  ctx.warnings.push_back(
+      {notes.where, line, column, std::move(text), is_error});
 }
 
 // At the keyword field of the row being read.
@@ -232,8 +233,12 @@ void note_before_general(const compile_context& ctx, author_notes& notes,
        quoted(token) + " stands before [generale] and is never read"});
 }
 
-void note_general_found(compile_context& ctx, author_notes& notes) {
+void note_general_found(compile_context& ctx, author_notes& notes,
+                        const source_cursor& cur) {
   notes.section = "[generale]";
+  notes.general_found = true;
+  notes.general_line = cur.field_line;
+  notes.general_column = cur.field_column;
   if (!ctx.collect_warnings) return;
   ctx.warnings.insert(ctx.warnings.end(), notes.before_general.begin(),
                       notes.before_general.end());
@@ -245,7 +250,8 @@ void note_no_general_section(compile_context& ctx, author_notes& notes) {
   notes.before_general.clear();
   add(ctx, notes, 1, 1,
       std::string("the ") + source_word(notes.where) +
-          " source holds no [generale]: none of its rows is read");
+          " source holds no [generale]: none of its rows is read",
+      true);
 }
 
 void note_token(const compile_context& ctx, author_notes& notes,
@@ -260,6 +266,7 @@ void note_token(const compile_context& ctx, author_notes& notes,
 }
 
 void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
+  ++notes.rows_read;
   if (!ctx.collect_warnings) return;
   const row_spec& r = info(row);
   const std::string t = quoted(notes.token);
@@ -328,10 +335,11 @@ void note_last_field(compile_context& ctx, author_notes& notes,
                      const source_cursor& cur, const std::string& token) {
   if (!ctx.collect_warnings || is_comment(token)) return;
   if (row_held(token, notes.where, false) == nullptr) return;
-  add_at_field(ctx, notes, cur,
-               quoted(token) +
-                   " is the last field of the file and is never read: the "
-                   "reading stops there (end the file with [fine])");
+  add(ctx, notes, cur.field_line, cur.field_column,
+      quoted(token) +
+          " is the last field of the file and is never read: the file ends "
+          "in the middle of a row, which is lost (end the file with [fine])",
+      true);
 }
 
 void finish_notes(compile_context& ctx, author_notes& notes,
@@ -340,11 +348,13 @@ void finish_notes(compile_context& ctx, author_notes& notes,
   for (const odd_number& n : cur.odd_numbers) {
     const std::string t = quoted(n.text);
     std::string text;
+    bool lost = false;
     if (const row_spec* r = row_held(n.text, notes.where, false)) {
       text = t +
              " is read as a number (0): the row before it lacks a field, "
              "and this " +
              r->name + " row is lost";
+      lost = true;
     } else if (n.form == number_form::not_number) {
       text = t + " is not a number: it reads as 0";
     } else {
@@ -353,9 +363,16 @@ void finish_notes(compile_context& ctx, author_notes& notes,
       text = t + " is not a plain number: only its leading " +
              quoted(n.text.substr(0, digits)) + " counts";
     }
-    add(ctx, notes, n.line, n.column, std::move(text));
+    add(ctx, notes, n.line, n.column, std::move(text), lost);
   }
   cur.odd_numbers.clear();
+  // A line source without rows has faults of its own (no line length); a
+  // train source without rows compiles into a train holding nothing.
+  if (notes.where == train_src && notes.rows_read == 0 && notes.general_found)
+    add(ctx, notes, notes.general_line, notes.general_column,
+        std::string("no row of the ") + source_word(notes.where) +
+            " source is read: it holds none of the rows of its sections",
+        true);
   // The line source is read before the train source, so ordering all by
   // source, line and column keeps each source's warnings together.
   std::stable_sort(ctx.warnings.begin(), ctx.warnings.end(),
@@ -557,4 +574,50 @@ void note_slowdown_flags(compile_context& ctx, const author_notes& notes,
                  str(no_warning_board_up_to_m) +
                  " m: it gets no warning board, so its pre-warning cells are "
                  "not laid either");
+}
+
+void note_at_field(compile_context& ctx, const author_notes& notes,
+                   const source_cursor& cur, std::string text, bool is_error) {
+  if (!ctx.collect_warnings) return;
+  add(ctx, notes, cur.field_line, cur.field_column, std::move(text), is_error);
+}
+
+void note_source_bytes(compile_context& ctx, error_source where,
+                       std::string_view text) {
+  if (!ctx.collect_warnings) return;
+  const std::string source =
+      std::string("the ") + source_word(where) + " source";
+  const auto byte = [&](std::size_t i) {
+    return static_cast<unsigned char>(text[i]);
+  };
+  if (text.size() >= 2 && ((byte(0) == 0xFF && byte(1) == 0xFE) ||
+                           (byte(0) == 0xFE && byte(1) == 0xFF))) {
+    ctx.warnings.push_back(
+        {where, 1, 1,
+         source + " is UTF-16 text (it begins with the byte order mark " +
+             (byte(0) == 0xFF ? "FF FE" : "FE FF") +
+             "): save it as single-byte text (ANSI or Latin-1)",
+         true});
+    return;
+  }
+  const std::size_t nul = text.find('\0');
+  if (nul == std::string_view::npos) return;
+  std::int32_t line = 1;
+  std::size_t line_start = 0;
+  for (std::size_t i = 0; i < nul; ++i)
+    if (text[i] == '\n') {
+      ++line;
+      line_start = i + 1;
+    }
+  const std::size_t nuls =
+      static_cast<std::size_t>(std::count(text.begin(), text.end(), '\0'));
+  ctx.warnings.push_back(
+      {where, line, static_cast<std::int32_t>(nul - line_start + 1),
+       source + " holds " + str(static_cast<std::int64_t>(nuls)) +
+           " NUL byte(s), the first here: it is not single-byte text" +
+           (nuls * 4 >= text.size()
+                ? " (a NUL in every other byte is UTF-16 without a byte "
+                  "order mark); save it as single-byte text (ANSI or Latin-1)"
+                : ""),
+       true});
 }

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/compile_context.h"
@@ -64,6 +65,12 @@ struct author_notes {
   bool unread_curves_noted = false;
   std::int32_t quiet_line = 0;
 
+  // Where "[generale]" stood, and how many rows were read after it.
+  bool general_found = false;
+  std::int32_t general_line = 0;
+  std::int32_t general_column = 0;
+  int rows_read = 0;
+
   // Keywords before "[generale]": reported once the section is found (a
   // source without it has a fault of its own).
   std::vector<author_warning> before_general;
@@ -76,7 +83,8 @@ void start_notes(const compile_context& ctx, author_notes& notes,
 // A token before "[generale]", never examined; and the token that holds it.
 void note_before_general(const compile_context& ctx, author_notes& notes,
                          const source_cursor& cur, const std::string& token);
-void note_general_found(compile_context& ctx, author_notes& notes);
+void note_general_found(compile_context& ctx, author_notes& notes,
+                        const source_cursor& cur);
 // The train source has no "[generale]": none of its rows is read.
 void note_no_general_section(compile_context& ctx, author_notes& notes);
 
@@ -124,5 +132,14 @@ void note_adhesion_value(compile_context& ctx, const author_notes& notes,
 void note_signal_timer(compile_context& ctx, const author_notes& notes,
                        const source_cursor& cur, std::int32_t sx,
                        std::int32_t tempo);
+// A note of the caller's own at the field the cursor read last (labels).
+void note_at_field(compile_context& ctx, const author_notes& notes,
+                   const source_cursor& cur, std::string text, bool is_error);
+
+// The bytes of a whole source before it is read: NUL bytes or a UTF-16 byte
+// order mark mean it is not single-byte text, which is an error for authors.
+void note_source_bytes(compile_context& ctx, error_source where,
+                       std::string_view text);
+
 void note_slowdown_flags(compile_context& ctx, const author_notes& notes,
                          std::int32_t x, std::int32_t f_ta);

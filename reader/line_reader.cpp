@@ -124,7 +124,7 @@ row_result find_general_section(compile_context& ctx, line_reading& r) {
       return line_coded_error(ctx, r);
     }
     if (contains_keyword(ctx.current_token, "[generale]")) {
-      note_general_found(ctx, r.notes);
+      note_general_found(ctx, r.notes, r.cur);
       return row_result::next;
     }
     note_before_general(ctx, r.notes, r.cur, ctx.current_token);

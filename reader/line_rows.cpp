@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/stored_values.h"
+#include "reader/labels.h"
 #include "reader/source_reading.h"
 
 namespace {
@@ -262,6 +263,7 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
       !read_text_field(r.cur, ctx.current_token))
     return line_reading_failure(
         ctx, r, "indicator board: a field is missing or out of range");
+  take_label(ctx, r.notes, r.cur, "board text", ctx.current_token);
   if (!row_fits(ctx, position, row_margin_m))
     return line_beyond_grid(ctx, r, position);
   track_cell* cell = cell_at(ctx.grid, point_cell(position));

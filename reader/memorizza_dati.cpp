@@ -3,6 +3,7 @@
 // themselves only ever see text.
 #include "reader/memorizza_dati.h"
 
+#include "reader/author_notes.h"
 #include "reader/line_rows.h"
 #include "reader/source_reading.h"
 #include "reader/train_rows.h"
@@ -24,7 +25,10 @@ bool removed_or_failed(compile_context& ctx, const std::string& name) {
 bool read_source(compile_context& ctx, const std::string& name,
                  error_source where, std::string& text) {
   step_result read = read_file(ctx.files, name, text);
-  if (read.ok()) return true;
+  if (read.ok()) {
+    note_source_bytes(ctx, where, text);
+    return true;
+  }
   ctx.error_where = where;
   ctx.error_line = 0;
   (void)reading_failure(ctx, read.detail);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "model/stored_values.h"
+#include "reader/labels.h"
 #include "reader/train_rows.h"
 
 namespace {
@@ -87,6 +88,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   station.time_s = encode_time_of_day(hours, minutes, seconds);
   if (!read_text_field(reading.cur, station.label))
     return row_unreadable(ctx, reading, "the name of a station cannot be read");
+  take_label(ctx, reading.notes, reading.cur, "station name", station.label);
 
   set_extent(station, length_m);
   if (length_m < 600) station.opt_e = 0;

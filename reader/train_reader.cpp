@@ -39,13 +39,20 @@ row_result read_general_row(compile_context& ctx, train_reading& reading,
   return row_result::next;
 }
 
+// A speed limit is stored when the next row (or the end of the file) closes
+// its stretch, so the fault is told at the row that gave the speed.
 row_result speed_unreadable(compile_context& ctx, const train_reading& reading,
                             std::int32_t speed_kmh) {
-  return row_unreadable(ctx, reading,
-                        "a speed limit of " + std::to_string(speed_kmh) +
-                            " km/h does not fit in units of 5 km/h");
+  const std::int32_t highest_kmh = 255 * 5 + 2;  // the nearest unit is 255
+  (void)row_unreadable(
+      ctx, reading,
+      "speed limit: " + std::to_string(speed_kmh) + " km/h is " +
+          (speed_kmh < 0 ? std::string("below 0")
+                         : "above " + std::to_string(highest_kmh)) +
+          " (speed limits are kept in units of 5 km/h in one byte)",
+      reading.previous_speed_line);
+  return row_result::reading_failure;
 }
-
 // Each speed-limit row closes the stretch of the row before it: the cells
 // from the fill index up to the one before the row's own take the earlier
 // speed. The rows never fill cell N; the tail does that.
@@ -55,6 +62,7 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
   if (!read_fields(reading.cur, p, v))
     return row_unreadable(ctx, reading,
                           "a field of a speed-limit row cannot be read");
+  const std::int32_t speed_line = reading.cur.field_line;
   note_speed_value(ctx, reading.notes, reading.cur, v);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
@@ -69,6 +77,7 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
                      &track_cell::speed_limit, units);
   }
   reading.previous_speed_kmh = v;
+  reading.previous_speed_line = speed_line;
   return row_result::next;
 }
 
@@ -230,14 +239,15 @@ row_result end_if_error(compile_context& ctx, train_reading& reading,
 }
 
 row_result row_unreadable(compile_context& ctx, const train_reading& reading,
-                          const std::string& what) {
+                          const std::string& what, std::int32_t line) {
   note_error_origin(ctx, error_source::train_source, reading.cur);
-  (void)record_reading_failure(ctx, train_source_name(ctx) + ", line " +
-                                        std::to_string(reading.cur.field_line) +
-                                        ": " + what);
+  if (line > 0) ctx.error_line = line;
+  (void)record_reading_failure(
+      ctx, train_source_name(ctx) + ", line " +
+               std::to_string(line > 0 ? line : reading.cur.field_line) + ": " +
+               what);
   return row_result::reading_failure;
 }
-
 read_end read_train_text(compile_context& ctx, std::string_view text,
                          train_reading& reading) {
   reading = train_reading{};
@@ -245,7 +255,7 @@ read_end read_train_text(compile_context& ctx, std::string_view text,
   start_notes(ctx, reading.notes, error_source::train_source,
               note_phase::train_rows, reading.cur);
   if (skip_to_general_section(ctx, reading))
-    note_general_found(ctx, reading.notes);
+    note_general_found(ctx, reading.notes, reading.cur);
   else
     note_no_general_section(ctx, reading.notes);
 

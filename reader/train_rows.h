@@ -26,6 +26,7 @@ struct train_reading {
   source_cursor cur;
   std::int32_t speed_fill_index = 0;  // next cell to take a speed limit
   std::int32_t previous_speed_kmh = 0;
+  std::int32_t previous_speed_line = 0;  // the row that gave it; 0: none
   std::int32_t adhesion_fill_index = 0;  // next cell to take an adhesion
   std::int32_t previous_adhesion = 0;
   std::int32_t station_slot = 1;  // line table slot of the next station
@@ -58,8 +59,10 @@ row_result end_if_error(compile_context& ctx, train_reading& reading,
 
 // The reading failure (code 25) for a row that cannot be read or converted;
 // `what` says why, for the detail.
+// Code 25 for the row being read, or for the row at `line` when the fault
+// lies in an earlier row whose value is used only now.
 row_result row_unreadable(compile_context& ctx, const train_reading& reading,
-                          const std::string& what);
+                          const std::string& what, std::int32_t line = 0);
 
 // The grid index nearest to v (ties to even). Callers pass 32-bit positions
 // divided by 50, which always fit; anything else reads as -1, an index that
