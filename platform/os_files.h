@@ -24,14 +24,27 @@ bool os_file_exists(const std::string& path);
 // Reads the whole file into `out`.
 step_result os_read_file(const std::string& path, std::string& out);
 
-// Writes `bytes` to a new temporary file beside `path`, then renames it over
-// `path`; on any failure the temporary file goes and `path` stays as it was.
-// With `torn_write` the write stops halfway through the content and fails as
-// a full disk would: the worst moment for a file replaced in place, which is
-// what the fail_create hook must show the earlier file surviving.
-step_result os_replace_file(const std::string& path,
-                            const std::vector<std::uint8_t>& bytes,
-                            bool torn_write);
+// Writes `bytes` to a new temporary file beside `path`, flushed to the
+// device, and names it in `temp`; on any failure the temporary file goes and
+// `path` stays as it was. With `torn_write` the write stops halfway through
+// the content and fails as a full disk would: the worst moment for a file
+// replaced in place, which is what the fail_create hook must show the earlier
+// file surviving.
+step_result os_write_temp_file(const std::string& path,
+                               const std::vector<std::uint8_t>& bytes,
+                               bool torn_write, std::string& temp);
+
+// Renames the temporary file `temp` over `path` in one step; on failure the
+// temporary file goes and `path` stays as it was.
+step_result os_rename_temp_file(const std::string& temp,
+                                const std::string& path);
+
+// Removes a temporary file that will not be renamed.
+void os_remove_temp_file(const std::string& temp);
+
+// The file's last modification time in the OS's own steps (nanoseconds on
+// POSIX, 100 ns on Windows); false when it cannot be told.
+bool os_modified_time(const std::string& path, std::int64_t& when);
 
 // Removes the file; a file that does not exist is not an error.
 step_result os_remove_file(const std::string& path);

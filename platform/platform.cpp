@@ -60,13 +60,66 @@ step_result replace_file(const platform_files& files, std::string_view name,
     // temporary file never replaces the file on disk.
     if (torn_write)
       return injected_fault(files, "write", name, os_error::disk_full);
+    if (files.staged != nullptr) {
+      for (staged_file& earlier : *files.staged) {
+        if (earlier.name != name) continue;
+        earlier.bytes = bytes;
+        return step_ok();
+      }
+      files.staged->push_back({std::string(name), {}, bytes});
+      return step_ok();
+    }
     memory_replace_file(*files.memory, name, bytes);
     return step_ok();
   }
   // On disk the fault strikes inside the write, after the temporary file has
   // been created and half filled, so that the clean-up of a real torn write
   // is what the hook exercises.
-  return os_replace_file(join_path(files.directory, name), bytes, torn_write);
+  const std::string path = join_path(files.directory, name);
+  std::string temp;
+  step_result r = os_write_temp_file(path, bytes, torn_write, temp);
+  if (!r.ok()) return r;
+  if (files.staged != nullptr) {
+    // The same name written twice in one set: the later content stands.
+    for (staged_file& earlier : *files.staged) {
+      if (earlier.name != name) continue;
+      os_remove_temp_file(earlier.temp);
+      earlier.temp = temp;
+      return step_ok();
+    }
+    files.staged->push_back({std::string(name), temp, {}});
+    return step_ok();
+  }
+  return os_rename_temp_file(temp, path);
+}
+
+step_result commit_staged(const platform_files& files) {
+  if (files.staged == nullptr) return step_ok();
+  step_result r = step_ok();
+  for (const staged_file& f : *files.staged) {
+    if (files.memory != nullptr) {
+      memory_replace_file(*files.memory, f.name, f.bytes);
+    } else if (!r.ok()) {
+      os_remove_temp_file(f.temp);
+    } else {
+      r = os_rename_temp_file(f.temp, join_path(files.directory, f.name));
+    }
+  }
+  files.staged->clear();
+  return r;
+}
+
+void discard_staged(const platform_files& files) {
+  if (files.staged == nullptr) return;
+  if (files.memory == nullptr)
+    for (const staged_file& f : *files.staged) os_remove_temp_file(f.temp);
+  files.staged->clear();
+}
+
+bool file_modified_time(const platform_files& files, std::string_view name,
+                        std::int64_t& when) {
+  if (files.memory != nullptr) return false;
+  return os_modified_time(join_path(files.directory, name), when);
 }
 
 step_result remove_file(const platform_files& files, std::string_view name) {

@@ -17,6 +17,14 @@
 #include "base/step_result.h"
 #include "platform/memory_disk.h"
 
+// A file written in full under its temporary name and not yet renamed over
+// its final name (see `platform_files::staged`).
+struct staged_file {
+  std::string name;                 // the bare final name
+  std::string temp;                 // the temporary file on disk
+  std::vector<std::uint8_t> bytes;  // the content, on a memory disk
+};
+
 struct platform_files {
   std::string directory;  // where every file of the run lives
 
@@ -31,6 +39,12 @@ struct platform_files {
 
   // When set, every file lives in this memory disk instead of `directory`.
   memory_disk* memory = nullptr;
+
+  // When set, replace_file writes each file in full under its temporary name
+  // and notes it here instead of renaming it: commit_staged then renames the
+  // whole set, and discard_staged removes it. So a set of files is replaced
+  // only once all of them are complete, or not at all.
+  std::vector<staged_file>* staged = nullptr;
 
   // No window and no message box: messages are collected here instead.
   bool headless = false;
@@ -56,6 +70,22 @@ step_result read_file(const platform_files& files, std::string_view name,
 // any point leaves the earlier file as it was.
 step_result replace_file(const platform_files& files, std::string_view name,
                          const std::vector<std::uint8_t>& bytes);
+
+// Renames every file staged in files.staged over its final name, in the
+// order they were written, and empties the set. Every file is complete
+// before the first rename, so only a rename refused by the OS can leave the
+// set part old and part new; the files not yet renamed then go.
+step_result commit_staged(const platform_files& files);
+
+// Removes every file staged in files.staged, leaving the final names as they
+// were, and empties the set.
+void discard_staged(const platform_files& files);
+
+// The file's last modification time, as a count of the OS's clock that only
+// compares with other such counts (earlier is smaller); false when it cannot
+// be told (no such file, or a memory disk, which keeps none).
+bool file_modified_time(const platform_files& files, std::string_view name,
+                        std::int64_t& when);
 
 // Removes the file; a file that does not exist is not an error.
 step_result remove_file(const platform_files& files, std::string_view name);

@@ -129,10 +129,9 @@ step_result os_read_file(const std::string& path, std::string& out) {
   return step_ok();
 }
 
-step_result os_replace_file(const std::string& path,
-                            const std::vector<std::uint8_t>& bytes,
-                            bool torn_write) {
-  std::string temp;
+step_result os_write_temp_file(const std::string& path,
+                               const std::vector<std::uint8_t>& bytes,
+                               bool torn_write, std::string& temp) {
   int err = 0;
   int fd = create_temp_file(path, temp, err);
   if (fd < 0)
@@ -160,12 +159,27 @@ step_result os_replace_file(const std::string& path,
     ::unlink(temp.c_str());
     return step_fail(step_code::file_fault, describe("write", path, err));
   }
+  return step_ok();
+}
+
+step_result os_rename_temp_file(const std::string& temp,
+                                const std::string& path) {
   if (::rename(temp.c_str(), path.c_str()) != 0) {
-    err = errno;
+    const int err = errno;
     ::unlink(temp.c_str());
     return step_fail(step_code::file_fault, describe("replace", path, err));
   }
   return step_ok();
+}
+
+void os_remove_temp_file(const std::string& temp) { ::unlink(temp.c_str()); }
+
+bool os_modified_time(const std::string& path, std::int64_t& when) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  when = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+         st.st_mtim.tv_nsec;
+  return true;
 }
 
 step_result os_remove_file(const std::string& path) {

@@ -132,6 +132,81 @@ TEST(platform, memory_disk_holds_files_that_cannot_be_read) {
             "cannot open b.txt (in memory): no such file");
 }
 
+// A staged set is replaced whole or not at all, on disk and in memory: until
+// the commit the old files stand, a discard leaves them as they were, a
+// write torn in the middle of the set lets the caller discard what was
+// staged before it, and the same name staged twice keeps the later content.
+TEST(platform, a_staged_set_replaces_all_its_files_or_none) {
+  const std::vector<std::string> set = {"a.dat", "b.sim", "c.dat"};
+  for (const bool in_memory : {false, true}) {
+    SCOPED_TRACE(in_memory ? "memory disk" : "disk");
+    temp_dir dir;
+    memory_disk disk;
+    platform_files files = files_in(dir);
+    if (in_memory) files.memory = &disk;
+    std::string text;
+    const auto content = [&](const std::string& name) {
+      text.clear();
+      return read_file(files, name, text).ok() ? text : "(missing)";
+    };
+    for (const std::string& name : set)
+      ASSERT_TRUE(replace_file(files, name, bytes_of("old " + name)).ok());
+    // On disk, only the three files: no temporary file is ever left.
+    const std::set<std::string> old_names = dir.names();
+
+    std::vector<staged_file> staged;
+    files.staged = &staged;
+    const auto stage_all = [&](const std::string& torn) {
+      files.fail_create = torn;
+      for (const std::string& name : set) {
+        if (!replace_file(files, name, bytes_of("new " + name)).ok())
+          return false;
+      }
+      return true;
+    };
+
+    ASSERT_TRUE(stage_all(""));
+    for (const std::string& name : set) EXPECT_EQ(content(name), "old " + name);
+    discard_staged(files);
+    EXPECT_TRUE(staged.empty());
+    for (const std::string& name : set) EXPECT_EQ(content(name), "old " + name);
+    EXPECT_EQ(dir.names(), old_names);
+
+    EXPECT_FALSE(stage_all("b.sim"));
+    discard_staged(files);
+    for (const std::string& name : set) EXPECT_EQ(content(name), "old " + name);
+    EXPECT_EQ(dir.names(), old_names);
+
+    ASSERT_TRUE(stage_all(""));
+    ASSERT_TRUE(replace_file(files, "a.dat", bytes_of("newer")).ok());
+    ASSERT_TRUE(commit_staged(files).ok());
+    EXPECT_TRUE(staged.empty());
+    EXPECT_EQ(content("a.dat"), "newer");
+    EXPECT_EQ(content("b.sim"), "new b.sim");
+    EXPECT_EQ(content("c.dat"), "new c.dat");
+    EXPECT_EQ(dir.names(), old_names);
+  }
+}
+
+// A rename the OS refuses (a folder stands at the final name) is a file
+// fault that names the file; what was not yet renamed goes, and no temporary
+// file is left.
+TEST(platform, a_refused_rename_ends_the_commit_without_leftovers) {
+  temp_dir dir;
+  platform_files files = files_in(dir);
+  std::filesystem::create_directory(std::filesystem::path(dir.path()) / "b");
+  std::vector<staged_file> staged;
+  files.staged = &staged;
+  for (const char* name : {"a", "b", "c"})
+    ASSERT_TRUE(replace_file(files, name, bytes_of(name)).ok());
+  const step_result r = commit_staged(files);
+  EXPECT_EQ(r.code, step_code::file_fault);
+  EXPECT_NE(r.detail.find(join_path(dir.path(), "b")), std::string::npos)
+      << r.detail;
+  EXPECT_TRUE(staged.empty());
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"a", "b"}));
+}
+
 // The OS's own words for the errors the hooks stand in for. Windows words
 // them in the user's language; the error number ends the text.
 #ifdef _WIN32

@@ -186,10 +186,9 @@ step_result os_read_file(const std::string& path, std::string& out) {
   return step_ok();
 }
 
-step_result os_replace_file(const std::string& path,
-                            const std::vector<std::uint8_t>& bytes,
-                            bool torn_write) {
-  std::string temp;
+step_result os_write_temp_file(const std::string& path,
+                               const std::vector<std::uint8_t>& bytes,
+                               bool torn_write, std::string& temp) {
   DWORD err = 0;
   HANDLE file = create_temp_file(path, temp, err);
   if (file == INVALID_HANDLE_VALUE)
@@ -217,13 +216,34 @@ step_result os_replace_file(const std::string& path,
     ::DeleteFileA(temp.c_str());
     return step_fail(step_code::file_fault, describe("write", path, err));
   }
+  return step_ok();
+}
+
+step_result os_rename_temp_file(const std::string& temp,
+                                const std::string& path) {
   if (!::MoveFileExA(temp.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    err = ::GetLastError();
+    const DWORD err = ::GetLastError();
     ::DeleteFileA(temp.c_str());
     return step_fail(step_code::file_fault, describe("replace", path, err));
   }
   return step_ok();
+}
+
+void os_remove_temp_file(const std::string& temp) {
+  ::DeleteFileA(temp.c_str());
+}
+
+bool os_modified_time(const std::string& path, std::int64_t& when) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    return false;
+  // 100-nanosecond steps since 1601, which fit in 63 bits for 29,000 years.
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime;
+  when = static_cast<std::int64_t>(ticks);
+  return true;
 }
 
 step_result os_remove_file(const std::string& path) {

@@ -3,20 +3,29 @@
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
-int print_warnings(const compile_context& ctx, const std::string& line_file,
-                   const std::string& train_file, bool as_errors,
-                   std::ostream& err) {
+shown_warnings print_warnings(const compile_context& ctx,
+                              const std::string& line_file,
+                              const std::string& train_file, bool werror,
+                              std::ostream& err) {
+  shown_warnings shown;
   for (const author_warning& w : ctx.warnings) {
+    const bool as_error = w.is_error || werror;
     err << (w.where == error_source::line_source ? line_file : train_file)
         << ':' << w.line << ':' << w.column << ": "
-        << (as_errors ? "error: " : "warning: ") << w.text
-        << (as_errors ? " [--werror]" : "") << '\n';
+        << (as_error ? "error: " : "warning: ") << w.text
+        << (as_error && !w.is_error ? " [--werror]" : "") << '\n';
+    ++(as_error ? shown.errors : shown.warnings);
   }
-  return static_cast<int>(ctx.warnings.size());
+  return shown;
+}
+
+bool stop_follows_from_code(const compile_context& ctx, const step_result& r) {
+  return r.code == step_code::no_grid && ctx.error_code != 0;
 }
 
 int error_count(const compile_context& ctx, const step_result& r) {
-  return (ctx.error_code != 0 ? 1 : 0) + (r.ok() ? 0 : 1);
+  return (ctx.error_code != 0 ? 1 : 0) +
+         (r.ok() || stop_follows_from_code(ctx, r) ? 0 : 1);
 }
 
 std::string count_line(int errors, int warnings) {
@@ -43,6 +52,7 @@ step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
   return memorizza_percorso(ctx, j);
 }
 
-int check_status(int errors, int warnings, bool werror) {
-  return errors > 0 || (werror && warnings > 0) ? 1 : 0;
+std::string nothing_written_line(int errors) {
+  return "no file written: " + std::to_string(errors) +
+         (errors == 1 ? " error" : " errors");
 }

@@ -11,16 +11,31 @@
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
 
+// What print_warnings showed, by the way it showed them.
+struct shown_warnings {
+  int errors = 0;    // shown as "error:"
+  int warnings = 0;  // shown as "warning:"
+};
+
 // Writes the warnings of ctx (in file and line order), one line each:
 // "FILE:LINE:COL: warning: text", where FILE is `line_file` or `train_file`
-// as the author should see them. With `as_errors` (--werror) each says
-// "error:" instead and ends with " [--werror]". Returns how many it wrote.
-int print_warnings(const compile_context& ctx, const std::string& line_file,
-                   const std::string& train_file, bool as_errors,
-                   std::ostream& err);
+// as the author should see them. A warning that means lost data (a row lost,
+// a source with no row read, a file that is not single-byte text) says
+// "error:" instead and counts as an error; with `werror` every other one
+// does too and ends with " [--werror]".
+shown_warnings print_warnings(const compile_context& ctx,
+                              const std::string& line_file,
+                              const std::string& train_file, bool werror,
+                              std::ostream& err);
+
+// A compile stopped for want of a track grid because of the code it
+// recorded (the line source too long, missing, without its general section
+// or its length row, or unreadable): the code's own line says why, so the
+// stop is neither shown nor counted again.
+bool stop_follows_from_code(const compile_context& ctx, const step_result& r);
 
 // The errors a compile reports: the code in the error slot, and what stopped
-// the run.
+// the run unless the stop follows from the code.
 int error_count(const compile_context& ctx, const step_result& r);
 
 // The closing line of a check: "N error(s), M warning(s)".
@@ -35,6 +50,6 @@ std::string count_line(int errors, int warnings);
 step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
                               std::int32_t j);
 
-// The exit status of a check: 1 when an error was reported, or a warning with
-// --werror, and 0 otherwise.
-int check_status(int errors, int warnings, bool werror);
+// "no file written: N error(s)", the last line of a compile that wrote
+// nothing because of its errors.
+std::string nothing_written_line(int errors);

@@ -25,7 +25,9 @@ struct tool_options {
   std::string train = embedded_train_name;
   bool no_profile = false;
   bool summary = false;
-  bool werror = false;  // check: warnings count as errors
+  bool werror = false;          // check: warnings count as errors
+  bool write_on_error = false;  // compile: write what the program would
+  std::string input_encoding = "single-byte";  // or "utf-8"
 };
 
 // The names become parts of file names, so a separator would put a file
@@ -59,6 +61,10 @@ compile_context make_context(const tool_options& o, const std::string& scenario,
   ctx.files.directory = o.dir.empty() ? "." : o.dir;
   ctx.files.headless = true;      // a terminal tool shows no window
   ctx.files.keep_sources = true;  // the sources are the author's work
+  ctx.collect_warnings = true;
+  ctx.input_encoding = o.input_encoding == "utf-8"
+                           ? label_encoding::utf8
+                           : label_encoding::single_byte;
   return ctx;
 }
 
@@ -139,53 +145,72 @@ std::string header_check_meaning(const std::string& number) {
   return "a header place of the model is taken";
 }
 
-void report_compile(const compile_context& ctx, const tool_options& o,
-                    const step_result& r, std::ostream& err) {
+// The errors of a compile, then its warnings, as the author sees them.
+// Returns how many errors and warnings were shown.
+shown_warnings report_compile(const compile_context& ctx, const tool_options& o,
+                              const step_result& r, std::ostream& err) {
   if (ctx.error_code != 0) err << slot_diagnostic(ctx, o) << '\n';
   switch (r.code) {
     case step_code::ok:
       break;
     case step_code::header_check:
       err << program_name << ": error: header check " << r.detail << ": "
-          << header_check_meaning(r.detail) << "; no binary file written\n";
+          << header_check_meaning(r.detail) << '\n';
       break;
     case step_code::no_grid:
     case step_code::file_fault:
-      err << program_name << ": error: " << r.detail << '\n';
+      if (!stop_follows_from_code(ctx, r))
+        err << program_name << ": error: " << r.detail << '\n';
       break;
   }
-}
-
-int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
-  compile_context ctx = make_context(o, o.scenario, o.train);
-  ctx.collect_warnings = true;
-  const step_result r = memorizza_percorso(ctx, o.no_profile ? 0 : 1);
-  report_compile(ctx, o, r, err);
-  (void)print_warnings(ctx, shown(o, line_source_name(ctx)),
-                       shown(o, train_source_name(ctx)), false, err);
-  if (o.summary)
-    out << "error_code=" << ctx.error_code
-        << " error_position=" << ctx.error_position << '\n';
-  return exit_status(ctx, r);
-}
-
-// A compile in memory: the same report, the warnings and a count, and not a
-// file written.
-int run_check(const tool_options& o, std::ostream& out, std::ostream& err) {
-  compile_context ctx = make_context(o, o.scenario, o.train);
-  ctx.collect_warnings = true;
-  memory_disk disk;
-  const step_result r = compile_in_memory(ctx, disk, o.no_profile ? 0 : 1);
-  report_compile(ctx, o, r, err);
-  const int warnings =
+  const shown_warnings notes =
       print_warnings(ctx, shown(o, line_source_name(ctx)),
                      shown(o, train_source_name(ctx)), o.werror, err);
-  const int errors = error_count(ctx, r) + (o.werror ? warnings : 0);
-  err << count_line(errors, o.werror ? 0 : warnings) << '\n';
+  return {error_count(ctx, r) + notes.errors, notes.warnings};
+}
+
+void print_summary(const compile_context& ctx, const tool_options& o,
+                   std::ostream& out) {
   if (o.summary)
     out << "error_code=" << ctx.error_code
         << " error_position=" << ctx.error_position << '\n';
-  return check_status(errors, warnings, o.werror);
+}
+
+// The compile writes its binary files as one staged set: each is written in
+// full under a temporary name, and the set is renamed over the earlier build
+// only when the compile had no error (or with --write-on-error, whatever the
+// program would have written). A failed compile leaves the earlier build as
+// it was.
+int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
+  compile_context ctx = make_context(o, o.scenario, o.train);
+  std::vector<staged_file> staged;
+  ctx.files.staged = &staged;
+  const step_result r = memorizza_percorso(ctx, o.no_profile ? 0 : 1);
+  const int errors = report_compile(ctx, o, r, err).errors;
+  int status = exit_status(ctx, r);
+  if (errors == 0 || o.write_on_error) {
+    const step_result committed = commit_staged(ctx.files);
+    if (!committed.ok()) {
+      err << program_name << ": error: " << committed.detail << '\n';
+      status = status_stopped;
+    }
+  } else {
+    discard_staged(ctx.files);
+    err << program_name << ": " << nothing_written_line(errors) << '\n';
+  }
+  print_summary(ctx, o, out);
+  return errors > 0 && status == 0 ? 1 : status;
+}
+
+// A compile in memory: the same report, and a count, and not a file written.
+int run_check(const tool_options& o, std::ostream& out, std::ostream& err) {
+  compile_context ctx = make_context(o, o.scenario, o.train);
+  memory_disk disk;
+  const step_result r = compile_in_memory(ctx, disk, o.no_profile ? 0 : 1);
+  const shown_warnings shown = report_compile(ctx, o, r, err);
+  err << count_line(shown.errors, shown.warnings) << '\n';
+  print_summary(ctx, o, out);
+  return shown.errors > 0 ? 1 : 0;
 }
 
 void add_dir_option(CLI::App& command, tool_options& o) {
@@ -211,6 +236,13 @@ void add_compile_options(CLI::App& command, tool_options& o) {
   command.add_flag(
       "--summary", o.summary,
       "end the output with the line error_code=N error_position=P");
+  command
+      .add_option("--input-encoding", o.input_encoding,
+                  "how the labels of the sources are written: single-byte "
+                  "(stored as they are) or utf-8 (each character stored as "
+                  "its single byte; one that has none is an error)")
+      ->check(CLI::IsMember({"single-byte", "utf-8"}))
+      ->capture_default_str();
 }
 
 }  // namespace
@@ -242,6 +274,10 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
       "compile DIR/SCENARIO_linea.txt and DIR/SCENARIO_TRAIN-.txt into the "
       "three binary files; the sources are kept");
   add_compile_options(*compile_command, o);
+  compile_command->add_flag(
+      "--write-on-error", o.write_on_error,
+      "write the binary files even when the compile has errors, as "
+      "genera_scenario does (without it a compile with errors writes none)");
 
   CLI::App* check_command = app.add_subcommand(
       "check",

@@ -14,6 +14,7 @@
 #include "run/run_sequence.h"
 #include "test/run_fixture.h"
 #include "test/temp_dir.h"
+#include "tool/check.h"
 #include "tool/tool_main.h"
 #include "tool/tool_run.h"
 
@@ -658,9 +659,31 @@ TEST(scenario_tool, faulty_sources_are_named_by_file_line_and_position) {
     } else {
       EXPECT_EQ(shown, expected);
     }
-    // The sources are never removed or changed, whatever the fault; binary
-    // files only come from a run that went through.
+    // A compile with an error writes no binary file and says so last.
+    EXPECT_EQ(last_line(compiled.err),
+              "scenario_tool: no file written: 1 error");
+    EXPECT_EQ(dir.names(), sources);
+
+    // With --write-on-error it writes what the program's compile step
+    // writes from the same sources, byte for byte: the files when the run
+    // went through (status 1), none when it stopped.
+    tool_result forced =
+        run({"compile", "--dir", dir.path(), "--write-on-error"});
+    EXPECT_EQ(forced.status, c.status) << forced.err;
+    EXPECT_EQ(forced.err.find("no file written"), std::string::npos);
     EXPECT_EQ(dir.names(), c.status == 1 ? with_binaries(sources) : sources);
+    if (c.status == 1) {
+      compile_context program = make_test_context(dir.path());
+      program.files.keep_sources = true;
+      memory_disk disk;
+      (void)compile_in_memory(program, disk, 1);
+      for (const std::string& name : binary_files)
+        EXPECT_TRUE(disk.files.count(name) == 1 &&
+                    disk.files.at(name) == dir.read(name))
+            << name;
+    }
+
+    // The sources are never removed or changed, whatever the fault.
     if (sources.count(line_source) != 0) {
       EXPECT_EQ(dir.read(line_source), join_lines(line_rows));
     }
@@ -670,9 +693,9 @@ TEST(scenario_tool, faulty_sources_are_named_by_file_line_and_position) {
   }
 }
 
-// A stop after a reader's code reports both: the code with its row, then
-// what stopped the run.
-TEST(scenario_tool, a_stop_reports_the_code_and_the_stop) {
+// A stop that follows from a reader's code (no track grid after code 1) is
+// not shown again: the code says why, and the last line what was written.
+TEST(scenario_tool, a_stop_that_follows_from_the_code_is_said_once) {
   temp_dir dir;
   ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
   dir.write(line_source,
@@ -680,11 +703,9 @@ TEST(scenario_tool, a_stop_reports_the_code_and_the_stop) {
   tool_result compiled = run({"compile", "--dir", dir.path(), "--summary"});
   EXPECT_EQ(compiled.status, 2);
   EXPECT_EQ(compiled.out, "error_code=1 error_position=0\n");
-  EXPECT_EQ(compiled.err,
-            join_path(dir.path(), line_source) +
-                ":2: error 1: " + std::string(error_meaning(1)) +
-                "\nscenario_tool: error: no output written: the line source "
-                "never gave the line length, so there is no track grid\n");
+  EXPECT_EQ(compiled.err, join_path(dir.path(), line_source) +
+                              ":2: error 1: " + std::string(error_meaning(1)) +
+                              "\nscenario_tool: no file written: 1 error\n");
 }
 
 // ---------------------------------------------------------------------------
