@@ -74,6 +74,11 @@ struct compile_context {
   std::int32_t error_line = 0;
   std::int32_t error_cell = -1;
   std::string error_detail;
+  // What the reader saw at the code in the slot, where the code's meaning
+  // alone would mislead (a station listed before the one before it is also
+  // "less than 350 m after" it). For authors: the authors' tool shows it, the
+  // program does not. Every new code clears it.
+  std::string error_hint;
 
   // The source line of the row each kilometre reference in slots 81, 82 and
   // 83 was read from (0: none), moved with it when the references are
@@ -93,11 +98,13 @@ inline void record_error(compile_context& ctx, std::int32_t code,
                          std::int32_t position) {
   ctx.error_code = code;
   ctx.error_position = position;
+  ctx.error_hint.clear();
 }
 
 // Records a code that has no position: the position stays as it was.
 inline void record_error_code(compile_context& ctx, std::int32_t code) {
   ctx.error_code = code;
+  ctx.error_hint.clear();
 }
 
 // The names every file of a run is built from.

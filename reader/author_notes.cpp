@@ -248,6 +248,11 @@ void note_general_found(compile_context& ctx, author_notes& notes,
 void note_no_general_section(compile_context& ctx, author_notes& notes) {
   if (!ctx.collect_warnings) return;
   notes.before_general.clear();
+  // A UTF-16 source was already named as such at its first byte: that no
+  // row is read follows from it.
+  for (const author_warning& w : ctx.warnings)
+    if (w.where == notes.where && w.is_error && w.line == 1 && w.column == 1)
+      return;
   add(ctx, notes, 1, 1,
       std::string("the ") + source_word(notes.where) +
           " source holds no [generale]: none of its rows is read",
@@ -576,6 +581,17 @@ void note_slowdown_flags(compile_context& ctx, const author_notes& notes,
                  "not laid either");
 }
 
+void note_negative_station_length(compile_context& ctx,
+                                  const author_notes& notes, std::int32_t line,
+                                  std::int32_t column, std::int32_t length_m,
+                                  std::int32_t from_m, std::int32_t to_m) {
+  if (!ctx.collect_warnings) return;
+  add(ctx, notes, line, column,
+      "the station length " + str(length_m) +
+          " m is below 0: the platform is stored backwards, from " +
+          str(from_m) + " to " + str(to_m) + " m");
+}
+
 void note_at_field(compile_context& ctx, const author_notes& notes,
                    const source_cursor& cur, std::string text, bool is_error) {
   if (!ctx.collect_warnings) return;
@@ -596,7 +612,8 @@ void note_source_bytes(compile_context& ctx, error_source where,
         {where, 1, 1,
          source + " is UTF-16 text (it begins with the byte order mark " +
              (byte(0) == 0xFF ? "FF FE" : "FE FF") +
-             "): save it as single-byte text (ANSI or Latin-1)",
+             "), so none of its rows is read: save it as single-byte text "
+             "(ANSI or Latin-1)",
          true});
     return;
   }

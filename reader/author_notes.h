@@ -132,6 +132,11 @@ void note_adhesion_value(compile_context& ctx, const author_notes& notes,
 void note_signal_timer(compile_context& ctx, const author_notes& notes,
                        const source_cursor& cur, std::int32_t sx,
                        std::int32_t tempo);
+// A station length below 0: the platform is stored backwards.
+void note_negative_station_length(compile_context& ctx,
+                                  const author_notes& notes, std::int32_t line,
+                                  std::int32_t column, std::int32_t length_m,
+                                  std::int32_t from_m, std::int32_t to_m);
 // A note of the caller's own at the field the cursor read last (labels).
 void note_at_field(compile_context& ctx, const author_notes& notes,
                    const source_cursor& cur, std::string text, bool is_error);

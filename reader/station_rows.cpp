@@ -74,6 +74,8 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
                           "a field of a station row cannot be read");
   if (length_m % 100 != 0)
     return refuse_row(ctx, reading, code_station_length, station.at_m);
+  const std::int32_t length_line = reading.cur.field_line;
+  const std::int32_t length_column = reading.cur.field_column;
 
   std::int32_t hours = 0;
   std::int32_t minutes = 0;
@@ -91,6 +93,9 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   take_label(ctx, reading.notes, reading.cur, "station name", station.label);
 
   set_extent(station, length_m);
+  if (length_m < 0)
+    note_negative_station_length(ctx, reading.notes, length_line, length_column,
+                                 length_m, station.from_m, station.to_m);
   if (length_m < 600) station.opt_e = 0;
   // The first station's opt_d and opt_e are cleared after the extent, so the
   // 50 m that opt_d adds stay in its to_m.
@@ -126,8 +131,18 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   if (n > 1) {
     const line_record* before = slot_at(ctx.table, n - 1);
     if (before != nullptr &&
-        std::int64_t{station.from_m} - station_gap_m < before->to_m)
-      return refuse_row(ctx, reading, code_stations_too_close, station.at_m);
+        std::int64_t{station.from_m} - station_gap_m < before->to_m) {
+      const row_result r =
+          refuse_row(ctx, reading, code_stations_too_close, station.at_m);
+      if (station.at_m < before->at_m)
+        ctx.error_hint =
+            "this station lies " +
+            std::to_string(std::int64_t{before->at_m} - station.at_m) +
+            " m before the station before it (at " +
+            std::to_string(before->at_m) +
+            " m): stations are listed in the order of the line";
+      return r;
+    }
   }
 
   ++reading.station_slot;

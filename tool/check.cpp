@@ -56,3 +56,25 @@ std::string nothing_written_line(int errors) {
   return "no file written: " + std::to_string(errors) +
          (errors == 1 ? " error" : " errors");
 }
+
+bool warn_if_older_than_sources(const platform_files& files,
+                                const std::string& dir,
+                                const std::string& binary,
+                                const std::vector<std::string>& sources,
+                                std::ostream& err) {
+  std::int64_t built = 0;
+  if (!file_modified_time(files, binary, built)) return false;
+  const auto shown = [&](const std::string& name) {
+    return dir.empty() ? name : join_path(dir, name);
+  };
+  for (const std::string& source : sources) {
+    std::int64_t edited = 0;
+    if (!file_modified_time(files, source, edited) || edited <= built) continue;
+    err << "scenario_tool: warning: " << shown(binary) << " is older than "
+        << shown(source)
+        << ": the source was changed after the last compile, so what is "
+           "shown is an earlier build\n";
+    return true;
+  }
+  return false;
+}

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "base/step_result.h"
 #include "model/compile_context.h"
@@ -53,3 +54,14 @@ step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
 // "no file written: N error(s)", the last line of a compile that wrote
 // nothing because of its errors.
 std::string nothing_written_line(int errors);
+
+// Warns, on `err`, when the binary file `binary` is older than one of the
+// `sources` beside it in files.directory (sources that are not there are
+// passed over): what is shown then is not what the sources say. `dir` is the
+// directory as the author gave it, to show the names under. Returns whether
+// it warned.
+bool warn_if_older_than_sources(const platform_files& files,
+                                const std::string& dir,
+                                const std::string& binary,
+                                const std::vector<std::string>& sources,
+                                std::ostream& err);

@@ -14,6 +14,7 @@
 #include "model/track_grid.h"
 #include "output/file_format.h"
 #include "platform/platform.h"
+#include "tool/check.h"
 #include "tool/model_views.h"
 
 namespace {
@@ -489,6 +490,21 @@ file_place place_of(const std::string& path) {
   return place;
 }
 
+// The sources a binary file is compiled from, by the names compile gives:
+// S_linea.txt for the profile S_linea.dat, and for a line table or track
+// file X.sim or X.dat the train source X-.txt and every S_linea.txt where
+// X is S_ and a train name.
+std::vector<std::string> sources_of(const std::string& name, binary_kind kind) {
+  const std::size_t dot = name.rfind('.');
+  const std::string stem = name.substr(0, dot);
+  if (kind == binary_kind::profile) return {stem + ".txt"};
+  std::vector<std::string> sources = {stem + "-.txt"};
+  for (std::size_t i = stem.find('_'); i != std::string::npos;
+       i = stem.find('_', i + 1))
+    sources.push_back(stem.substr(0, i) + "_linea.txt");
+  return sources;
+}
+
 bool dump_one(const dump_options& o, const std::string& path, json& all,
               std::ostream& out, std::ostream& err) {
   binary_kind kind = binary_kind::track;
@@ -510,6 +526,11 @@ bool dump_one(const dump_options& o, const std::string& path, json& all,
     err << "scenario_tool: error: " << r.detail << '\n';
     return false;
   }
+
+  const std::filesystem::path given(path);
+  (void)warn_if_older_than_sources(
+      place.files, given.has_parent_path() ? given.parent_path().string() : "",
+      place.name, sources_of(place.name, kind), err);
 
   decode_fault fault;
   switch (kind) {

@@ -15,6 +15,7 @@
 #include "output/file_format.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
+#include "tool/check.h"
 #include "tool/model_views.h"
 
 namespace {
@@ -1088,6 +1089,17 @@ int run_plot(const plot_options& o, std::ostream& err) {
   if (has_plan && !load(ctx.files, o.dir, line_profile_file_name(ctx),
                         decode_line_profile, curves, err))
     return status_stopped;
+
+  // A picture of binaries older than their sources is still drawn, with a
+  // word that it shows an earlier compile.
+  const std::vector<std::string> sources = {line_source_name(ctx),
+                                            train_source_name(ctx)};
+  for (const std::string& name :
+       {track_file_name(ctx), line_table_file_name(ctx)})
+    (void)warn_if_older_than_sources(ctx.files, o.dir, name, sources, err);
+  (void)warn_if_older_than_sources(ctx.files, o.dir,
+                                   line_profile_file_name(ctx),
+                                   {line_source_name(ctx)}, err);
 
   plot_input in;
   in.scenario_name = o.scenario;

@@ -131,6 +131,8 @@ std::string slot_diagnostic(const compile_context& ctx, const tool_options& o) {
   std::string text = place + ": " + describe_error_slot(ctx);
   if (ctx.error_code == code_reading_failure && !ctx.error_detail.empty())
     text += ": " + ctx.error_detail;
+  else if (!ctx.error_hint.empty())
+    text += ": " + ctx.error_hint;
   return text;
 }
 
@@ -258,7 +260,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   app.footer(
       "A fault in a source is shown as FILE:LINE: error CODE: meaning (at P "
       "m), a warning as FILE:LINE:COLUMN: warning: text.\nExit status: 0 "
-      "clean, 1 compiled with an error recorded, 2 stopped (no output, or bad "
+      "clean, 1 an error (compile then writes no file unless "
+      "--write-on-error), 2 stopped (no output, a file fault, or bad "
       "arguments); check: 0 or 1; dump and plot: 0, or 2 for a file they "
       "cannot read.");
 
