@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct author_warning {
   // not single-byte text): the authors' tool counts it as an error. The
   // program itself never looks.
   bool is_error = false;
+  // About the file as a whole (no row read, not text): shown without a line.
+  bool whole_file = false;
 };
 
 // How the labels of a source are written. The program's sources are
@@ -43,6 +46,27 @@ struct author_warning {
 // saved them as UTF-8, and the readers then store each label's characters as
 // single bytes.
 enum class label_encoding : std::uint8_t { single_byte, utf8 };
+
+// Where a row of a source begins: the line and column of its keyword.
+struct row_origin {
+  error_source where = error_source::none;
+  std::int32_t line = 0;
+  std::int32_t column = 0;
+};
+
+// A code as it was recorded, with everything a report of it needs (see the
+// error slot fields of compile_context).
+struct found_error {
+  std::int32_t code = 0;
+  std::int32_t position = 0;
+  error_source where = error_source::none;
+  std::int32_t line = 0;
+  std::int32_t column = 0;
+  std::int32_t cell = -1;
+  std::int32_t taken_cell = -1;
+  std::string detail;
+  std::string hint;
+};
 
 struct compile_context {
   // Run values, set at start-up.
@@ -72,7 +96,10 @@ struct compile_context {
   // for a reading failure, what failed. Reports only.
   error_source error_where = error_source::none;
   std::int32_t error_line = 0;
+  std::int32_t error_column = 0;  // of the field the reader took last
   std::int32_t error_cell = -1;
+  // For a code about a taken cell (6, 7, 16 to 21): the cell found taken.
+  std::int32_t error_taken_cell = -1;
   std::string error_detail;
   // What the reader saw at the code in the slot, where the code's meaning
   // alone would mislead (a station listed before the one before it is also
@@ -91,6 +118,19 @@ struct compile_context {
   bool collect_warnings = false;
   std::vector<author_warning> warnings;
   label_encoding input_encoding = label_encoding::single_byte;
+
+  // For authors, when warnings are collected: the row that gave each cell
+  // its kind, so that a report about a taken cell can name what took it, and
+  // the row being read now.
+  std::map<std::int32_t, row_origin> cell_owners;
+  row_origin current_row;
+
+  // For authors: go on past a faulty row instead of ending the reading, and
+  // keep every code found, in the order found. The model then differs from
+  // what the program builds, so nothing is ever written from it; the
+  // program never sets it.
+  bool keep_going = false;
+  std::vector<found_error> found_errors;
 };
 
 // Records a code with its position.
@@ -99,12 +139,36 @@ inline void record_error(compile_context& ctx, std::int32_t code,
   ctx.error_code = code;
   ctx.error_position = position;
   ctx.error_hint.clear();
+  ctx.error_taken_cell = -1;
 }
 
 // Records a code that has no position: the position stays as it was.
 inline void record_error_code(compile_context& ctx, std::int32_t code) {
   ctx.error_code = code;
   ctx.error_hint.clear();
+  ctx.error_taken_cell = -1;
+}
+
+// Records a code about cell `cell`, found taken by an earlier row.
+inline void record_taken_cell(compile_context& ctx, std::int32_t code,
+                              std::int64_t cell) {
+  record_error_code(ctx, code);
+  ctx.error_taken_cell = static_cast<std::int32_t>(cell);
+}
+
+// The row being read gave `cell` its kind (kept for authors only).
+inline void note_cell_owner(compile_context& ctx, const track_cell* cell) {
+  if (!ctx.collect_warnings || cell == nullptr || !ctx.grid.allocated())
+    return;
+  ctx.cell_owners[static_cast<std::int32_t>(cell - ctx.grid.cells.data())] =
+      ctx.current_row;
+}
+
+// The error slot as it stands, for a list of every code found.
+inline found_error slot_as_found(const compile_context& ctx) {
+  return {ctx.error_code,   ctx.error_position, ctx.error_where,
+          ctx.error_line,   ctx.error_column,   ctx.error_cell,
+          ctx.error_taken_cell, ctx.error_detail, ctx.error_hint};
 }
 
 // The names every file of a run is built from.

@@ -36,6 +36,8 @@ void record_marker_error(compile_context& ctx, std::int32_t code,
   record_error(ctx, code, cell_metres(cell));
   ctx.error_where = error_source::markers;
   ctx.error_cell = cell;
+  // For authors, every marker code found, not only the last.
+  if (ctx.keep_going) ctx.found_errors.push_back(slot_as_found(ctx));
 }
 
 bool has_kind(const track_grid& grid, std::int64_t i, std::uint8_t kind) {

@@ -257,6 +257,7 @@ void note_no_general_section(compile_context& ctx, author_notes& notes) {
       std::string("the ") + source_word(notes.where) +
           " source holds no [generale]: none of its rows is read",
       true);
+  ctx.warnings.back().whole_file = true;
 }
 
 void note_token(const compile_context& ctx, author_notes& notes,
@@ -614,7 +615,7 @@ void note_source_bytes(compile_context& ctx, error_source where,
              (byte(0) == 0xFF ? "FF FE" : "FE FF") +
              "), so none of its rows is read: save it as single-byte text "
              "(ANSI or Latin-1)",
-         true});
+         true, true});
     return;
   }
   const std::size_t nul = text.find('\0');

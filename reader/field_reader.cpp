@@ -36,8 +36,13 @@ void consume_delimiter(source_cursor& cur) {
 }
 
 void mark_field_start(source_cursor& cur) {
+  ++cur.fields_started;
   cur.field_line = cur.line;
   cur.field_column = static_cast<std::int32_t>(cur.pos - cur.line_start) + 1;
+  if (cur.fields_started == cur.row_field_base + 1) {
+    cur.row_first_line = cur.field_line;
+    cur.row_first_column = cur.field_column;
+  }
 }
 
 // Reads sign and digits into a 64-bit value, which is wide enough to tell any
@@ -73,8 +78,21 @@ bool parse_number(std::string_view s, std::int64_t& value, number_form& form) {
 }
 
 template <typename T>
+bool out_of_range(source_cursor& cur, std::string_view digits) {
+  cur.failure = field_failure::out_of_range;
+  cur.failed_text.assign(digits);
+  cur.failed_min = std::numeric_limits<T>::min();
+  cur.failed_max = std::numeric_limits<T>::max();
+  return false;
+}
+
+template <typename T>
 bool read_number_as(source_cursor& cur, T& out) {
-  if (at_end(cur)) return false;
+  cur.failure = field_failure::none;
+  if (at_end(cur)) {
+    cur.failure = field_failure::file_ended;
+    return false;
+  }
   skip_blanks(cur);
   mark_field_start(cur);
   std::size_t start = cur.pos;
@@ -86,14 +104,15 @@ bool read_number_as(source_cursor& cur, T& out) {
   consume_delimiter(cur);
 
   std::int64_t value = 0;
-  if (!parse_number(digits, value, cur.last_number)) return false;
+  if (!parse_number(digits, value, cur.last_number))
+    return out_of_range<T>(cur, digits);
   if (cur.keep_odd_numbers && (cur.last_number == number_form::not_number ||
                                cur.last_number == number_form::cut))
     cur.odd_numbers.push_back({cur.field_line, cur.field_column,
                                cur.last_number, std::string(digits)});
   if (value < std::numeric_limits<T>::min() ||
       value > std::numeric_limits<T>::max())
-    return false;
+    return out_of_range<T>(cur, digits);
   out = static_cast<T>(value);
   return true;
 }
@@ -101,7 +120,11 @@ bool read_number_as(source_cursor& cur, T& out) {
 }  // namespace
 
 bool read_text_field(source_cursor& cur, std::string& out) {
-  if (at_end(cur)) return false;
+  cur.failure = field_failure::none;
+  if (at_end(cur)) {
+    cur.failure = field_failure::file_ended;
+    return false;
+  }
   skip_blanks(cur);
   mark_field_start(cur);
   out.clear();
@@ -144,6 +167,15 @@ bool read_number_field(source_cursor& cur, std::int16_t& out) {
 }
 bool read_number_field(source_cursor& cur, std::uint8_t& out) {
   return read_number_as(cur, out);
+}
+
+void skip_rest_of_field_line(source_cursor& cur) {
+  while (!at_end(cur) && cur.line == cur.field_line) {
+    if (is_line_end(cur.text[cur.pos]))
+      consume_line_end(cur);
+    else
+      ++cur.pos;
+  }
 }
 
 bool contains_keyword(std::string_view token, std::string_view keyword) {

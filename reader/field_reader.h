@@ -37,6 +37,8 @@ struct odd_number {
   std::string text;  // the field as written
 };
 
+enum class field_failure : std::uint8_t { none, file_ended, out_of_range };
+
 struct source_cursor {
   std::string_view text;
   std::size_t pos = 0;
@@ -49,6 +51,23 @@ struct source_cursor {
   // odd_numbers, in reading order. Off, the reader keeps nothing.
   bool keep_odd_numbers = false;
   std::vector<odd_number> odd_numbers;
+
+  // Fields begun so far, and why the last field read failed, for messages
+  // that name the field: the file ended before it, or its number does not
+  // fit its target (then its text and the range of the target).
+  std::int32_t fields_started = 0;
+  field_failure failure = field_failure::none;
+  // The row being read: how many fields had begun before its first field,
+  // and where its keyword and its first field stand (for the place of a
+  // fault about the row's position).
+  std::int32_t row_field_base = 0;
+  std::int32_t row_keyword_line = 0;
+  std::int32_t row_keyword_column = 0;
+  std::int32_t row_first_line = 0;
+  std::int32_t row_first_column = 0;
+  std::string failed_text;
+  std::int64_t failed_min = 0;
+  std::int64_t failed_max = 0;
 };
 
 inline source_cursor make_cursor(std::string_view text) {
@@ -79,6 +98,11 @@ template <typename T, typename... Rest>
 bool read_fields(source_cursor& cur, T& first, Rest&... rest) {
   return read_number_field(cur, first) && read_fields(cur, rest...);
 }
+
+// Moves the cursor past the end of the line of the field read last, unless
+// it is already on a later line: where a reader resumes after a row it could
+// not read, so the rest of that row is not taken for rows.
+void skip_rest_of_field_line(source_cursor& cur);
 
 // The keyword test: `keyword` occurs in `token`, letter case ignored.
 bool contains_keyword(std::string_view token, std::string_view keyword);

@@ -23,7 +23,7 @@ row_result size_tables(compile_context& ctx, line_reading& r,
                        std::int32_t length_m) {
   if (length_m > longest_line_m) {
     record_error_code(ctx, code_line_too_long);
-    return line_coded_error(ctx, r);
+    return line_coded_error(ctx, r, fault_field::last_read);
   }
   std::int32_t e = length_m + run_out_m;
   std::int32_t n = 0;
@@ -48,7 +48,7 @@ row_result read_signal_repetition(compile_context& ctx, line_reading& r) {
   }
   if (slot.to_m % 50 != 0) {
     record_error_code(ctx, code_repetition_end);
-    return line_coded_error(ctx, r);
+    return line_coded_error(ctx, r, fault_field::last_read);
   }
   // The number of codes is named in the row's own keyword field.
   if (contains_exact(ctx.current_token, "4")) {
@@ -57,7 +57,7 @@ row_result read_signal_repetition(compile_context& ctx, line_reading& r) {
     slot.at_m = 9;
   } else {
     record_error_code(ctx, code_repetition_count);
-    return line_coded_error(ctx, r);
+    return line_coded_error(ctx, r, fault_field::keyword);
   }
   if (slot.to_m == 0) slot.at_m = 0;
   return row_result::next;
@@ -131,6 +131,13 @@ row_result find_general_section(compile_context& ctx, line_reading& r) {
   }
 }
 
+// A row of the line source begins at the keyword the cursor read last.
+void begin_row(compile_context& ctx, line_reading& r, const row_spec& row) {
+  r.row = start_row(row, r.cur);
+  ctx.current_row = {error_source::line_source, r.cur.field_line,
+                     r.cur.field_column};
+}
+
 row_result read_general_section(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
@@ -148,16 +155,22 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
     for (const row_spec& row : source_rows(source_file::line)) {
       if (!row.general || !row_matches(row, ctx.current_token)) continue;
       note_row(ctx, r.notes, row.id);
+      begin_row(ctx, r, row);
       row_result outcome = read_general_row(ctx, r, row.id);
-      if (outcome != row_result::next) return outcome;
+      if (outcome != row_result::next && !pass_fault(ctx, r.cur, outcome))
+        return outcome;
     }
     note_token_end(ctx, r.notes);
     if (ends_general_section(ctx.current_token)) break;
   }
   // Everything after the general section needs the grid; without the length
-  // row there is none, and the reading cannot go on.
-  if (!ctx.grid.allocated())
+  // row there is none, and the reading cannot go on. A compile that went on
+  // past a faulty length row has said why already.
+  if (!ctx.grid.allocated()) {
+    if (ctx.keep_going && !ctx.found_errors.empty())
+      return row_result::coded_error;
     return line_reading_failure(ctx, r, "general section: no line length row");
+  }
   return row_result::next;
 }
 
@@ -199,8 +212,10 @@ row_result read_rows(compile_context& ctx, line_reading& r) {
     for (const row_spec& row : source_rows(source_file::line)) {
       if (!starts_line_row(ctx, row)) continue;
       note_row(ctx, r.notes, row.id);
+      begin_row(ctx, r, row);
       row_result outcome = read_line_row(ctx, r, row.id);
-      if (outcome != row_result::next) return outcome;
+      if (outcome != row_result::next && !pass_fault(ctx, r.cur, outcome))
+        return outcome;
     }
     note_token_end(ctx, r.notes);
   }
@@ -294,22 +309,24 @@ void progressive_ordina(compile_context& ctx) {
   }
 }
 
-row_result line_coded_error(compile_context& ctx, const line_reading& r) {
-  note_error_origin(ctx, error_source::line_source, r.cur);
+row_result line_coded_error(compile_context& ctx, const line_reading& r,
+                            fault_field field) {
+  note_error_origin(ctx, error_source::line_source, r.cur, field);
   return row_result::coded_error;
 }
 
 row_result line_reading_failure(compile_context& ctx, const line_reading& r,
                                 const char* what) {
   note_error_origin(ctx, error_source::line_source, r.cur);
-  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + what);
+  const std::string told = field_failure_text(r.cur, r.row, what);
+  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + told, told);
   return row_result::reading_failure;
 }
 
 row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
                             std::int32_t position) {
   record_error(ctx, code_beyond_grid, position);
-  note_error_origin(ctx, error_source::line_source, r.cur);
+  note_error_origin(ctx, error_source::line_source, r.cur, fault_field::first);
   return row_result::beyond_grid;
 }
 

@@ -187,8 +187,10 @@ void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
     if (cell == nullptr) return;
     cell->mountain = stored_type;
     std::int64_t j = c - first + 1;
-    if (tunnel && j % 4 == 0 && cell->kind == kind_plain)
+    if (tunnel && j % 4 == 0 && cell->kind == kind_plain) {
       cell->kind = kind_tunnel_marker;
+      note_cell_owner(ctx, cell);
+    }
   }
 }
 
@@ -215,6 +217,7 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
   track_cell* cell = cell_at(ctx.grid, point_cell(posizione));
   if (cell == nullptr || !is_free(*cell)) {
     record_error_code(ctx, code_speed_board_cell_taken);
+    if (cell != nullptr) ctx.error_taken_cell = point_cell(posizione);
     return true;
   }
   // All three speeds are encoded before the cell is touched, so a board
@@ -226,6 +229,7 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
   parts.second_stripes = strisced;
   if (!pack_speed_board(parts, *cell)) return false;
   cell->kind = kind_speed_board;
+  note_cell_owner(ctx, cell);
   return true;
 }
 
@@ -269,6 +273,7 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
   track_cell* cell = cell_at(ctx.grid, point_cell(position));
   if (cell == nullptr || !is_free(*cell)) {
     record_error(ctx, code_text_board_cell_taken, position);
+    if (cell != nullptr) ctx.error_taken_cell = point_cell(position);
     return line_coded_error(ctx, r);
   }
   // Board texts fill the line table from slot 80 down and stations from slot
@@ -279,6 +284,7 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
     return line_coded_error(ctx, r);
   }
   cell->kind = kind_text_board;
+  note_cell_owner(ctx, cell);
   cell->value1 = static_cast<std::int16_t>(r.board_slot);
   slot->label = ctx.current_token;
   --r.board_slot;

@@ -18,6 +18,7 @@ inline constexpr std::int32_t max_mountain_rows = 80;
 // What the line reader keeps while it walks one line source.
 struct line_reading {
   source_cursor cur;
+  row_in_hand row;  // the row being read
 
   // Next grid index to receive a gradient, and the gradient (per mille) that
   // the cells up to the next row's start take.
@@ -85,10 +86,12 @@ void gradient_tail(compile_context& ctx, line_reading& r);
 void curve_tail(compile_context& ctx, line_reading& r);
 
 // Endings shared by the general section and the rows. Each one records the
-// origin of the code at the field the cursor read last.
+// origin of the code: a reading failure at the field the cursor read last,
+// the others at the row's position field unless told otherwise.
 //
 // Removes the line source after a code has been recorded.
-row_result line_coded_error(compile_context& ctx, const line_reading& r);
+row_result line_coded_error(compile_context& ctx, const line_reading& r,
+                            fault_field field = fault_field::first);
 // Records 25 and removes both sources; `what` says what could not be read.
 row_result line_reading_failure(compile_context& ctx, const line_reading& r,
                                 const char* what);

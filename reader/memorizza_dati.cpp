@@ -42,10 +42,11 @@ step_result remove_source(compile_context& ctx, const std::string& name) {
   return remove_file(ctx.files, name);
 }
 
-read_end record_reading_failure(compile_context& ctx,
-                                const std::string& detail) {
+read_end record_reading_failure(compile_context& ctx, const std::string& detail,
+                                const std::string& what) {
+  record_error_code(ctx, code_reading_failure);
   ctx.error_detail = detail;
-  ctx.error_code = code_reading_failure;
+  ctx.error_hint = what;
   return read_end::reading_failure;
 }
 

@@ -13,7 +13,7 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
       nearest_index(point_place(static_cast<double>(posizione)));
   track_cell* cell = cell_at(ctx.grid, k);
   if (cell != nullptr && !is_free(*cell)) {
-    record_error_code(ctx, code_signal_cell_taken);
+    record_taken_cell(ctx, code_signal_cell_taken, k);
     return;
   }
   // The position check bounds only the far end of the line: a signal before
@@ -24,6 +24,7 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
   }
 
   cell->kind = kind_signal;
+  note_cell_owner(ctx, cell);
   signal_parts parts;
   parts.s1 = s1;
   parts.d1 = d1;

@@ -20,7 +20,7 @@ bool cell_can_take(compile_context& ctx, std::int64_t index,
     return false;
   }
   if (!is_free(*cell)) {
-    record_error_code(ctx, taken_code);
+    record_taken_cell(ctx, taken_code, index);
     return false;
   }
   return true;
@@ -65,12 +65,15 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   track_cell& end = *cell_at(ctx.grid, e);
   track_cell& start = *cell_at(ctx.grid, s);
   end.kind = kind_slowdown_end;
+  note_cell_owner(ctx, &end);
   if (d_v != 0) end.value2 = low16(d_v);
   start.kind = kind_slowdown_start;
+  note_cell_owner(ctx, &start);
   if (d_v != 0) start.value2 = low16(d_v);
   if (has_board) {
     track_cell& board = *cell_at(ctx.grid, w);
     board.kind = kind_warning_board;
+    note_cell_owner(ctx, &board);
     if (d_v != 0) board.value2 = low16(d_v);
     board.value1 = low16(v);
   }
@@ -82,7 +85,7 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   if (f_ta == 0) return;
   for (std::int64_t i = 0; i < 4; ++i) {
     if (!is_free(*cell_at(ctx.grid, h - i))) {
-      record_error_code(ctx, code_pre_warning_cell_taken);
+      record_taken_cell(ctx, code_pre_warning_cell_taken, h - i);
       return;
     }
   }
@@ -90,6 +93,7 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   for (std::int64_t i = 0; i < 4; ++i) {
     track_cell& pre = *cell_at(ctx.grid, h - i);
     pre.kind = kind_pre_warning;
+    note_cell_owner(ctx, &pre);
     pre.value1 = low16(i + 1);
     if (d_v != 0) pre.value2 = low16(i + 1);
   }
@@ -129,13 +133,18 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
   track_cell* cell = cell_at(ctx.grid, q);
   if (cell == nullptr)
     return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
-  if (!is_free(*cell))
-    return refuse_row(ctx, reading, code_code_marker_cell_taken, p);
+  if (!is_free(*cell)) {
+    const row_result r =
+        refuse_row(ctx, reading, code_code_marker_cell_taken, p);
+    ctx.error_taken_cell = static_cast<std::int32_t>(q);
+    return r;
+  }
   if (c >= 1) {
     cell->kind = kind_code_marker;
     cell->value1 = low16(c);
   } else {
     cell->kind = kind_zero_code_marker;
   }
+  note_cell_owner(ctx, cell);
   return row_result::next;
 }

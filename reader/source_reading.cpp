@@ -36,3 +36,35 @@ bool fill_cells(track_grid& grid, std::int32_t& fill, std::int64_t until,
   } while (fill < until);
   return true;
 }
+
+std::string field_failure_text(const source_cursor& cur, const row_in_hand& row,
+                               const std::string& otherwise) {
+  if (row.spec == nullptr || cur.failure == field_failure::none)
+    return otherwise;
+  const std::int32_t started = cur.fields_started - row.field_base;
+  // A field that ran out of range was begun; one the file ended before was
+  // not.
+  const std::int32_t index =
+      cur.failure == field_failure::file_ended ? started : started - 1;
+  const std::size_t count = row.spec->fields.count;
+  if (index < 0 || static_cast<std::size_t>(index) >= count) return otherwise;
+  const field_spec& field = row.spec->fields.items[index];
+  const std::string row_name = std::string(row.spec->name) + " row: ";
+  if (cur.failure == field_failure::file_ended)
+    return row_name + "the file ends before its " + std::string(field.name) +
+           " (field " + std::to_string(index + 1) + " of " +
+           std::to_string(count) + ")";
+  return row_name + std::string(field.name) + " '" + cur.failed_text +
+         "' does not fit: it must lie between " +
+         std::to_string(cur.failed_min) + " and " +
+         std::to_string(cur.failed_max);
+}
+
+bool pass_fault(compile_context& ctx, source_cursor& cur, row_result outcome) {
+  if (!ctx.keep_going) return false;
+  ctx.found_errors.push_back(slot_as_found(ctx));
+  record_error(ctx, 0, 0);
+  ctx.error_detail.clear();
+  if (outcome == row_result::reading_failure) skip_rest_of_field_line(cur);
+  return true;
+}

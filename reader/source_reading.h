@@ -8,6 +8,7 @@
 
 #include "model/compile_context.h"
 #include "reader/field_reader.h"
+#include "reader/grammar.h"
 
 // How the reading of one source ended.
 enum class read_end {
@@ -89,10 +90,41 @@ read_end read_train_text(compile_context& ctx, std::string_view text,
                          train_reading& t);
 read_end complete_train_model(compile_context& ctx, const train_reading& t);
 
+// The row a reader is reading, for messages about its fields: its grammar
+// entry, and how many fields the cursor had begun before its first field.
+struct row_in_hand {
+  const row_spec* spec = nullptr;
+  std::int32_t field_base = 0;
+};
+inline row_in_hand start_row(const row_spec& spec, source_cursor& cur) {
+  cur.row_field_base = cur.fields_started;
+  cur.row_keyword_line = cur.field_line;
+  cur.row_keyword_column = cur.field_column;
+  cur.row_first_line = 0;
+  cur.row_first_column = 0;
+  return {&spec, cur.fields_started};
+}
+
+// What failed in a row that could not be read, naming the field by its
+// grammar name: "station row: the file ends before its name (field 17 of
+// 17)", or "signal row: position '9999999999' does not fit: it must lie
+// between -2147483648 and 2147483647". `otherwise` when the cursor holds no
+// field failure or no row is in hand.
+std::string field_failure_text(const source_cursor& cur, const row_in_hand& row,
+                               const std::string& otherwise);
+
+// For authors, with ctx.keep_going: the code in the slot joins the codes
+// found, the slot is cleared and the reading goes on with the next row (after
+// a row that could not be read, on the next line). False, and nothing done,
+// without keep_going: the reading then ends as the outcome says.
+bool pass_fault(compile_context& ctx, source_cursor& cur, row_result outcome);
+
 // Records code 25 with `detail`; `error_position` stays. The caller removes
-// the sources.
-read_end record_reading_failure(compile_context& ctx,
-                                const std::string& detail);
+// the sources. `what` is what failed in the author's words, without the file
+// and line that `detail` begins with (empty when the detail is all there is,
+// as for a file fault).
+read_end record_reading_failure(compile_context& ctx, const std::string& detail,
+                                const std::string& what = "");
 
 // The compile procedure's two readings with their files: each reads its
 // source, hands the text to its reader and removes the source as the reading
@@ -110,10 +142,24 @@ step_result remove_source(compile_context& ctx, const std::string& name);
 read_end reading_failure(compile_context& ctx, const std::string& detail);
 void remove_both_sources(compile_context& ctx);
 
-// Records the source line of the field the cursor read last as the origin of
-// the code in the error slot.
+// Which field of the row a code is about: the one the cursor read last, the
+// row's first field (its position, for the codes about where a row puts
+// something), or its keyword.
+enum class fault_field : std::uint8_t { last_read, first, keyword };
+
+// Records the place of that field as the origin of the code in the error
+// slot.
 inline void note_error_origin(compile_context& ctx, error_source where,
-                              const source_cursor& cur) {
+                              const source_cursor& cur,
+                              fault_field field = fault_field::last_read) {
   ctx.error_where = where;
   ctx.error_line = cur.field_line;
+  ctx.error_column = cur.field_column;
+  if (field == fault_field::first && cur.row_first_line > 0) {
+    ctx.error_line = cur.row_first_line;
+    ctx.error_column = cur.row_first_column;
+  } else if (field == fault_field::keyword && cur.row_keyword_line > 0) {
+    ctx.error_line = cur.row_keyword_line;
+    ctx.error_column = cur.row_keyword_column;
+  }
 }

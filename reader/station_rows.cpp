@@ -73,7 +73,8 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     return row_unreadable(ctx, reading,
                           "a field of a station row cannot be read");
   if (length_m % 100 != 0)
-    return refuse_row(ctx, reading, code_station_length, station.at_m);
+    return refuse_row(ctx, reading, code_station_length, station.at_m,
+                      fault_field::last_read);
   const std::int32_t length_line = reading.cur.field_line;
   const std::int32_t length_column = reading.cur.field_column;
 
@@ -124,6 +125,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     track_cell* marker = cell_at(ctx.grid, nearest_index(marker_place(d)));
     if (marker != nullptr) {
       marker->kind = kind_station_marker;
+      note_cell_owner(ctx, marker);
       marker->value1 = low16(n);
     }
   }

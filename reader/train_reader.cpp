@@ -50,7 +50,7 @@ row_result speed_unreadable(compile_context& ctx, const train_reading& reading,
           (speed_kmh < 0 ? std::string("below 0")
                          : "above " + std::to_string(highest_kmh)) +
           " (speed limits are kept in units of 5 km/h in one byte)",
-      reading.previous_speed_line);
+      reading.previous_speed_line, reading.previous_speed_column);
   return row_result::reading_failure;
 }
 // Each speed-limit row closes the stretch of the row before it: the cells
@@ -63,6 +63,7 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
     return row_unreadable(ctx, reading,
                           "a field of a speed-limit row cannot be read");
   const std::int32_t speed_line = reading.cur.field_line;
+  const std::int32_t speed_column = reading.cur.field_column;
   note_speed_value(ctx, reading.notes, reading.cur, v);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
@@ -78,6 +79,7 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
   }
   reading.previous_speed_kmh = v;
   reading.previous_speed_line = speed_line;
+  reading.previous_speed_column = speed_column;
   return row_result::next;
 }
 
@@ -130,8 +132,11 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
   for (const row_spec& row : source_rows(source_file::train)) {
     if (!row_matches(row, token)) continue;
     note_row(ctx, reading.notes, row.id);
+    reading.row = start_row(row, reading.cur);
+    ctx.current_row = {error_source::train_source, reading.cur.field_line,
+                       reading.cur.field_column};
     row_result r = read_row(ctx, reading, row.id);
-    if (r != row_result::next) return r;
+    if (r != row_result::next && !pass_fault(ctx, reading.cur, r)) return r;
   }
   return row_result::next;
 }
@@ -210,15 +215,17 @@ read_end complete_train_model(compile_context& ctx,
 row_result beyond_grid(compile_context& ctx, const train_reading& reading,
                        std::int32_t position) {
   record_error(ctx, code_beyond_grid, position);
-  note_error_origin(ctx, error_source::train_source, reading.cur);
+  note_error_origin(ctx, error_source::train_source, reading.cur,
+                    fault_field::first);
   return row_result::beyond_grid;
 }
 
 row_result refuse_row(compile_context& ctx, train_reading& reading,
-                      std::int32_t code, std::int32_t position) {
+                      std::int32_t code, std::int32_t position,
+                      fault_field field) {
   reading.position_before_code = ctx.error_position;
   record_error(ctx, code, position);
-  note_error_origin(ctx, error_source::train_source, reading.cur);
+  note_error_origin(ctx, error_source::train_source, reading.cur, field);
   return row_result::coded_error;
 }
 
@@ -234,18 +241,25 @@ row_result end_if_error(compile_context& ctx, train_reading& reading,
   ctx.error_position = position;
   // A code left by the line source keeps its origin; only the position moves.
   if (ctx.error_code != code_before)
-    note_error_origin(ctx, error_source::train_source, reading.cur);
+    note_error_origin(ctx, error_source::train_source, reading.cur,
+                      fault_field::first);
   return row_result::coded_error;
 }
 
 row_result row_unreadable(compile_context& ctx, const train_reading& reading,
-                          const std::string& what, std::int32_t line) {
+                          const std::string& what, std::int32_t line,
+                          std::int32_t column) {
   note_error_origin(ctx, error_source::train_source, reading.cur);
   if (line > 0) ctx.error_line = line;
+  if (column > 0) ctx.error_column = column;
+  const std::string told =
+      line > 0 ? what : field_failure_text(reading.cur, reading.row, what);
   (void)record_reading_failure(
-      ctx, train_source_name(ctx) + ", line " +
-               std::to_string(line > 0 ? line : reading.cur.field_line) + ": " +
-               what);
+      ctx,
+      train_source_name(ctx) + ", line " +
+          std::to_string(line > 0 ? line : reading.cur.field_line) + ": " +
+          told,
+      told);
   return row_result::reading_failure;
 }
 read_end read_train_text(compile_context& ctx, std::string_view text,

@@ -24,9 +24,11 @@ inline constexpr std::int32_t station_margin_m = 800;
 // outlives the file.
 struct train_reading {
   source_cursor cur;
+  row_in_hand row;                    // the row being read
   std::int32_t speed_fill_index = 0;  // next cell to take a speed limit
   std::int32_t previous_speed_kmh = 0;
-  std::int32_t previous_speed_line = 0;  // the row that gave it; 0: none
+  std::int32_t previous_speed_line = 0;  // the field that gave it; 0: none
+  std::int32_t previous_speed_column = 0;
   std::int32_t adhesion_fill_index = 0;  // next cell to take an adhesion
   std::int32_t previous_adhesion = 0;
   std::int32_t station_slot = 1;  // line table slot of the next station
@@ -45,8 +47,11 @@ row_result beyond_grid(compile_context& ctx, const train_reading& reading,
 // Refuses the row with a code of the reader's own: records the code (with the
 // position, or leaving the position as it was) and ends the reading; the
 // compile procedure then removes the train source.
+// The code is shown at the row's position field unless `field` says
+// otherwise.
 row_result refuse_row(compile_context& ctx, train_reading& reading,
-                      std::int32_t code, std::int32_t position);
+                      std::int32_t code, std::int32_t position,
+                      fault_field field = fault_field::first);
 row_result refuse_row_keep_position(compile_context& ctx,
                                     train_reading& reading, std::int32_t code);
 
@@ -58,11 +63,12 @@ row_result end_if_error(compile_context& ctx, train_reading& reading,
                         std::int32_t code_before, std::int32_t position);
 
 // The reading failure (code 25) for a row that cannot be read or converted;
-// `what` says why, for the detail.
-// Code 25 for the row being read, or for the row at `line` when the fault
-// lies in an earlier row whose value is used only now.
+// `what` says why, for the detail. Code 25 for the field the cursor read
+// last, or for the field at `line` and `column` when the fault lies in an
+// earlier row whose value is used only now.
 row_result row_unreadable(compile_context& ctx, const train_reading& reading,
-                          const std::string& what, std::int32_t line = 0);
+                          const std::string& what, std::int32_t line = 0,
+                          std::int32_t column = 0);
 
 // The grid index nearest to v (ties to even). Callers pass 32-bit positions
 // divided by 50, which always fit; anything else reads as -1, an index that

@@ -3,29 +3,8 @@
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
-shown_warnings print_warnings(const compile_context& ctx,
-                              const std::string& line_file,
-                              const std::string& train_file, bool werror,
-                              std::ostream& err) {
-  shown_warnings shown;
-  for (const author_warning& w : ctx.warnings) {
-    const bool as_error = w.is_error || werror;
-    err << (w.where == error_source::line_source ? line_file : train_file)
-        << ':' << w.line << ':' << w.column << ": "
-        << (as_error ? "error: " : "warning: ") << w.text
-        << (as_error && !w.is_error ? " [--werror]" : "") << '\n';
-    ++(as_error ? shown.errors : shown.warnings);
-  }
-  return shown;
-}
-
 bool stop_follows_from_code(const compile_context& ctx, const step_result& r) {
   return r.code == step_code::no_grid && ctx.error_code != 0;
-}
-
-int error_count(const compile_context& ctx, const step_result& r) {
-  return (ctx.error_code != 0 ? 1 : 0) +
-         (r.ok() || stop_follows_from_code(ctx, r) ? 0 : 1);
 }
 
 std::string count_line(int errors, int warnings) {

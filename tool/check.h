@@ -1,6 +1,8 @@
-// What the authors' tool adds to a compile: the warnings the readers
-// collected, shown the way compilers show them, and `check`, a compile that
-// runs in memory so the author's folder stays as it was.
+// What the authors' tool adds around a compile: `check`, a compile that runs
+// in memory so the author's folder stays as it was; the rule that a stop
+// following from its code is said once; the closing lines; and the warning
+// that binary files are older than their sources. The diagnostics themselves
+// are built in diagnostics.h.
 #pragma once
 
 #include <cstdint>
@@ -12,32 +14,11 @@
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
 
-// What print_warnings showed, by the way it showed them.
-struct shown_warnings {
-  int errors = 0;    // shown as "error:"
-  int warnings = 0;  // shown as "warning:"
-};
-
-// Writes the warnings of ctx (in file and line order), one line each:
-// "FILE:LINE:COL: warning: text", where FILE is `line_file` or `train_file`
-// as the author should see them. A warning that means lost data (a row lost,
-// a source with no row read, a file that is not single-byte text) says
-// "error:" instead and counts as an error; with `werror` every other one
-// does too and ends with " [--werror]".
-shown_warnings print_warnings(const compile_context& ctx,
-                              const std::string& line_file,
-                              const std::string& train_file, bool werror,
-                              std::ostream& err);
-
 // A compile stopped for want of a track grid because of the code it
 // recorded (the line source too long, missing, without its general section
 // or its length row, or unreadable): the code's own line says why, so the
 // stop is neither shown nor counted again.
 bool stop_follows_from_code(const compile_context& ctx, const step_result& r);
-
-// The errors a compile reports: the code in the error slot, and what stopped
-// the run unless the stop follows from the code.
-int error_count(const compile_context& ctx, const step_result& r);
 
 // The closing line of a check: "N error(s), M warning(s)".
 std::string count_line(int errors, int warnings);

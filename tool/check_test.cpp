@@ -55,8 +55,18 @@ std::vector<std::pair<std::string, std::string>> snapshot(const temp_dir& d) {
 // line source).
 struct scenario_with_warnings {
   temp_dir dir;
-  std::string line_warning;
-  std::string train_warning;
+  std::string line_warning;   // the first line of each, then its source
+  std::string train_warning;  // line with a caret under the field
+  std::string line_quote =
+      " 103 | pendenza,  3900,   9a\n"
+      "     |                    ^~\n";
+  std::string train_quote =
+      "  53 | segnalle,    3500,   1, 4, 0,  0, 0,    0,  0,0,0, 0\n"
+      "     | ^~~~~~~~\n";
+  std::string shown() const {
+    return line_warning + "\n" + line_quote + train_warning + "\n" +
+           train_quote;
+  }
 
   scenario_with_warnings() {
     EXPECT_EQ(run({"export", "--dir", dir.path()}).status, 0);
@@ -100,15 +110,15 @@ TEST(scenario_tool_check,
   const auto sources = snapshot(s.dir);
   tool_result checked = run({"check", "--dir", s.dir.path()});
   EXPECT_EQ(checked.status, 0);
-  EXPECT_EQ(checked.err, s.line_warning + "\n" + s.train_warning +
-                             "\n0 error(s), 2 warning(s)\n");
+  EXPECT_EQ(checked.err, s.shown() + "0 error(s), 2 warning(s)\n");
   EXPECT_EQ(snapshot(s.dir), sources);
 
   // compile prints the same warnings, without the count, and writes the
   // files the compile step writes when nobody collects warnings.
   tool_result compiled = run({"compile", "--dir", s.dir.path()});
   EXPECT_EQ(compiled.status, 0);
-  EXPECT_EQ(compiled.err, s.line_warning + "\n" + s.train_warning + "\n");
+  EXPECT_EQ(compiled.err, s.shown());
+  EXPECT_EQ(compiled.out, "wrote 3 files, 2 warnings\n");
   temp_dir reference;
   for (const auto& [name, bytes] : sources) reference.write(name, bytes);
   compile_context ctx = make_test_context(reference.path());
@@ -129,9 +139,9 @@ TEST(scenario_tool_check, werror_counts_warnings_as_errors) {
     w.replace(w.find(": warning: "), 11, ": error: ");
     return w + " [--werror]";
   };
-  EXPECT_EQ(checked.err, as_error(s.line_warning) + "\n" +
-                             as_error(s.train_warning) +
-                             "\n2 error(s), 0 warning(s)\n");
+  EXPECT_EQ(checked.err, as_error(s.line_warning) + "\n" + s.line_quote +
+                             as_error(s.train_warning) + "\n" + s.train_quote +
+                             "2 error(s), 0 warning(s)\n");
 
   // Without a warning --werror changes nothing.
   temp_dir clean;
@@ -153,13 +163,12 @@ TEST(scenario_tool_check, errors_give_status_1_and_leave_the_folder_alone) {
       {"a code of the line source: files would be written",
        "ripetizione segnali 4 codici,    25000,    108000",
        "ripetizione segnali 7 codici,    25000,    108000", false,
-       line_source + ":9: error 5: " + std::string(error_meaning(5)),
+       line_source + ":9:1: error 5: " + std::string(error_meaning(5)),
        "1 error(s), 0 warning(s)"},
       {"no line length: the run stops", "lunghezza percorso,    108000", "",
        false, line_source + ":", "1 error(s), 0 warning(s)"},
       {"no train source", "", "", true,
-       train_source + ": error 25: " + std::string(error_meaning(25)),
-       "1 error(s), 0 warning(s)"},
+       train_source + ": error 25: cannot open ", "1 error(s), 0 warning(s)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);

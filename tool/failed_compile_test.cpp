@@ -89,15 +89,14 @@ struct trust_case {
 const std::string nothing_written = "scenario_tool: no file written: 1 error\n";
 
 std::vector<trust_case> trust_cases() {
-  const std::string speed_error =
-      ": error 25: " + std::string(error_meaning(25)) + ": " + train_source +
-      ", line ";
-  const std::string speed_fault =
-      ": speed limit: -85 km/h is below 0 (speed limits are kept in units of "
-      "5 km/h in one byte)\n";
   const std::string no_general =
-      "{T}:1:1: error: the train source holds no [generale]: none of its "
-      "rows is read\n";
+      "{T}: error: the train source holds no [generale]: none of its rows is "
+      "read\n";
+  // A speed limit is stored when the next row is read; the error names the
+  // row that wrote it, with the value.
+  const std::string speed_fault =
+      "error 25: speed limit: -85 km/h is below 0 (speed limits are kept in "
+      "units of 5 km/h in one byte)\n";
   return {
       {"a station off the 50 m raster",
        [](sources& s) {
@@ -105,7 +104,11 @@ std::vector<trust_case> trust_cases() {
              with_text(s.train, "stazione,   25000,", "stazione,   25020,");
        },
        1,
-       "{T}:30: error 8: " + std::string(error_meaning(8)) + " (at 25020 m)\n" +
+       "{T}:30:13: error 8: " + std::string(error_meaning(8)) +
+           " (at 25020 m)\n"
+           "  30 | stazione,   25020, 26,  500,  0, 0, 0,  0,0,0,  0,0,0,    "
+           "0,   0, 0, 0, PRALUSCO\n"
+           "     |             ^~~~~\n" +
            nothing_written,
        "1 error(s), 0 warning(s)"},
       {"an empty train source", [](sources& s) { s.train.clear(); }, 1,
@@ -124,10 +127,14 @@ std::vector<trust_case> trust_cases() {
        1,
        "{T}:54:1: error: 'segnale' is read as a number (0): the row before it "
        "lacks a field, and this signal row is lost\n"
+       "  54 | segnale,    5000,   2, 4, 0,  0, 0,    0,  0,0,0, 0\n"
+       "     | ^~~~~~~\n"
        "{T}:54:13: warning: '5000' is passed over: a field where a row "
        "keyword should stand (a field too many for the row before, or a row "
        "that lost its keyword); the 10 fields after it on this line go with "
-       "it\n" +
+       "it\n"
+       "  54 | segnale,    5000,   2, 4, 0,  0, 0,    0,  0,0,0, 0\n"
+       "     |             ^~~~\n" +
            nothing_written,
        "1 error(s), 1 warning(s)"},
       {"a train source saved as UTF-16",
@@ -140,8 +147,8 @@ std::vector<trust_case> trust_cases() {
          s.train = utf16;
        },
        1,
-       "{T}:1:1: error: the train source is UTF-16 text (it begins with the "
-       "byte order mark FF FE), so none of its rows is read: save it as "
+       "{T}: error: the train source is UTF-16 text (it begins with the byte "
+       "order mark FF FE), so none of its rows is read: save it as "
        "single-byte text (ANSI or Latin-1)\n" +
            nothing_written,
        "1 error(s), 0 warning(s)"},
@@ -151,27 +158,42 @@ std::vector<trust_case> trust_cases() {
        },
        1,
        "{T}:30:77: error: the train source holds 1 NUL byte(s), the first "
-       "here: it is not single-byte text\n" +
+       "here: it is not single-byte text\n"
+       "  30 | stazione,   25000, 26,  500,  0, 0, 0,  0,0,0,  0,0,0,    0,   "
+       "0, 0, 0, PRAL?SCO\n"
+       "     |                                                               "
+       "              ^~~~\n" +
            nothing_written,
        "1 error(s), 0 warning(s)"},
       {"a speed limit below 0 in the middle of the speed rows",
        [](sources& s) {
          s.train = with_line(s.train, 12, "velocita, 20000, -85");
        },
-       1, "{T}:12" + speed_error + "12" + speed_fault + nothing_written,
+       1,
+       "{T}:12:18: " + speed_fault +
+           "  12 | velocita, 20000, -85\n"
+           "     |                  ^~~\n" +
+           nothing_written,
        "1 error(s), 0 warning(s)"},
       {"a speed limit below 0 in the last speed row",
        [](sources& s) {
          s.train = with_line(s.train, 25, "velocita, 105700, -85");
        },
-       1, "{T}:25" + speed_error + "25" + speed_fault + nothing_written,
+       1,
+       "{T}:25:19: " + speed_fault +
+           "  25 | velocita, 105700, -85\n"
+           "     |                   ^~~\n" +
+           nothing_written,
        "1 error(s), 0 warning(s)"},
       {"a line too long: one error, no follow-up",
        [](sources& s) {
          s.line = with_line(s.line, 2, "lunghezza percorso,    1080000");
        },
        2,
-       "{L}:2: error 1: " + std::string(error_meaning(1)) + "\n" +
+       "{L}:2:24: error 1: " + std::string(error_meaning(1)) +
+           "\n"
+           "   2 | lunghezza percorso,    1080000\n"
+           "     |                        ^~~~~~~\n" +
            nothing_written,
        "1 error(s), 0 warning(s)"},
       {"a missing line source: one error, no follow-up",
@@ -185,9 +207,12 @@ std::vector<trust_case> trust_cases() {
              with_text(s.train, "stazione,   25000,", "stazione,   15000,");
        },
        1,
-       "{T}:30: error 22: " + std::string(error_meaning(22)) +
+       "{T}:30:13: error 22: " + std::string(error_meaning(22)) +
            " (at 15000 m): this station lies 5000 m before the station before "
-           "it (at 20000 m): stations are listed in the order of the line\n" +
+           "it (at 20000 m): stations are listed in the order of the line\n"
+           "  30 | stazione,   15000, 26,  500,  0, 0, 0,  0,0,0,  0,0,0,    "
+           "0,   0, 0, 0, PRALUSCO\n"
+           "     |             ^~~~~\n" +
            nothing_written,
        "1 error(s), 0 warning(s)"},
       {"a negative station length: a warning, and the build",
@@ -197,7 +222,10 @@ std::vector<trust_case> trust_cases() {
        },
        0,
        "{T}:30:25: warning: the station length -500 m is below 0: the "
-       "platform is stored backwards, from 25250 to 24750 m\n",
+       "platform is stored backwards, from 25250 to 24750 m\n"
+       "  30 | stazione,   25000, 26,  -500,  0, 0, 0,  0,0,0,  0,0,0,    0,   "
+       "0, 0, 0, PRALUSCO\n"
+       "     |                         ^~~~\n",
        "0 error(s), 1 warning(s)"},
   };
 }
@@ -258,7 +286,11 @@ TEST(failed_compile, utf8_labels_are_named_and_can_be_converted) {
                            ":30:73: warning: station name 'PRALUSCÀ' is UTF-8 "
                            "text: it is stored byte for byte, as 9 bytes that "
                            "read 'PRALUSCÃ\\x80'; --input-encoding utf-8 "
-                           "stores its characters as single bytes\n");
+                           "stores its characters as single bytes\n"
+                           "  30 | stazione,   25000, 26,  500,  0, 0, 0,  "
+                           "0,0,0,  0,0,0,    0,   0, 0, 0, PRALUSCÃ?\n"
+                           "     |                                         "
+                           "                                ^~~~~~~~~\n");
   EXPECT_EQ(stored_name(), "PRALUSC\xc3\x80");
 
   tool_result converted =

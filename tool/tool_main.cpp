@@ -1,6 +1,7 @@
 #include "tool/tool_main.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "run/run_sequence.h"
 #include "scenario/write_document.h"
 #include "tool/check.h"
+#include "tool/diagnostics.h"
 #include "tool/dump.h"
 #include "tool/plot.h"
 
@@ -28,6 +30,11 @@ struct tool_options {
   bool werror = false;          // check: warnings count as errors
   bool write_on_error = false;  // compile: write what the program would
   std::string input_encoding = "single-byte";  // or "utf-8"
+  int max_errors = 20;                         // coded errors shown; 0: all
+  std::string colour = "auto";                 // auto, always, never
+  std::string diagnostics_format = "text";     // text, json
+  bool quiet = false;                          // compile: no closing line
+  bool err_is_terminal = false;                // the error stream is a terminal
 };
 
 // The names become parts of file names, so a separator would put a file
@@ -101,74 +108,49 @@ int run_export(const tool_options& o, std::ostream& err) {
   return 0;
 }
 
-// "FILE:LINE: error CODE: meaning (at P m)" for a code of a source row;
-// marker placement has no source row, so its codes name the track cell.
-std::string slot_diagnostic(const compile_context& ctx, const tool_options& o) {
-  // A missing source (101) or one without its general section (102) is a
-  // fault of the whole file, not of a row.
-  const bool whole_file = ctx.error_code == code_no_line_source ||
-                          ctx.error_code == code_no_general_section;
-  const std::string line = ctx.error_line > 0 && !whole_file
-                               ? ":" + std::to_string(ctx.error_line)
-                               : "";
-  std::string place;
-  switch (ctx.error_where) {
-    case error_source::line_source:
-      place = shown(o, line_source_name(ctx)) + line;
-      break;
-    case error_source::train_source:
-      place = shown(o, train_source_name(ctx)) + line;
-      break;
-    case error_source::markers:
-      place = shown(o, track_file_name(ctx));
-      if (ctx.error_cell >= 0)
-        place += ": cell " + std::to_string(ctx.error_cell);
-      break;
-    case error_source::none:
-      place = program_name;
-      break;
-  }
-  std::string text = place + ": " + describe_error_slot(ctx);
-  if (ctx.error_code == code_reading_failure && !ctx.error_detail.empty())
-    text += ": " + ctx.error_detail;
-  else if (!ctx.error_hint.empty())
-    text += ": " + ctx.error_hint;
-  return text;
+// The two sources as the author sees them, with their text for the source
+// lines under the diagnostics (empty where a source cannot be read).
+shown_sources sources_for(const compile_context& ctx, const tool_options& o) {
+  shown_sources s;
+  s.line_file = shown(o, line_source_name(ctx));
+  s.train_file = shown(o, train_source_name(ctx));
+  s.track_file = shown(o, track_file_name(ctx));
+  (void)read_file(ctx.files, line_source_name(ctx), s.line_text);
+  (void)read_file(ctx.files, train_source_name(ctx), s.train_text);
+  return s;
 }
 
-std::string header_check_meaning(const std::string& number) {
-  if (number == "1250")
-    return "no place for the header values: cell 1 of the track (the first "
-           "25 m of the line) holds a feature with a first value, or the "
-           "track has no cell 1";
-  if (number == "1251")
-    return "no place for the race code: cell 1 of the track (the first 25 m "
-           "of the line) holds a feature with a second value";
-  return "a header place of the model is taken";
+bool use_colour(const tool_options& o) {
+  if (o.colour == "always") return true;
+  if (o.colour == "never" || !o.err_is_terminal) return false;
+  const char* no_colour = std::getenv("NO_COLOR");
+  if (no_colour != nullptr && *no_colour != '\0') return false;
+  const char* term = std::getenv("TERM");
+  return term == nullptr || std::string(term) != "dumb";
 }
 
-// The errors of a compile, then its warnings, as the author sees them.
-// Returns how many errors and warnings were shown.
-shown_warnings report_compile(const compile_context& ctx, const tool_options& o,
-                              const step_result& r, std::ostream& err) {
-  if (ctx.error_code != 0) err << slot_diagnostic(ctx, o) << '\n';
-  switch (r.code) {
-    case step_code::ok:
-      break;
-    case step_code::header_check:
-      err << program_name << ": error: header check " << r.detail << ": "
-          << header_check_meaning(r.detail) << '\n';
-      break;
-    case step_code::no_grid:
-    case step_code::file_fault:
-      if (!stop_follows_from_code(ctx, r))
-        err << program_name << ": error: " << r.detail << '\n';
-      break;
+// Everything a compile has to say, as text or JSON on `err`. After a code,
+// the same sources are compiled once more in memory, going on past each
+// faulty row, so the author sees every independent error in one run.
+diagnostic_counts report_compile(const compile_context& ctx,
+                                 const tool_options& o, const step_result& r,
+                                 std::ostream& err) {
+  compile_context pass;
+  const bool with_pass = ctx.error_code != 0;
+  if (with_pass) {
+    pass = make_context(o, o.scenario, o.train);
+    pass.keep_going = true;
+    memory_disk disk;
+    (void)compile_in_memory(pass, disk, o.no_profile ? 0 : 1);
   }
-  const shown_warnings notes =
-      print_warnings(ctx, shown(o, line_source_name(ctx)),
-                     shown(o, train_source_name(ctx)), o.werror, err);
-  return {error_count(ctx, r) + notes.errors, notes.warnings};
+  const std::vector<diagnostic> list =
+      compile_diagnostics(ctx, r, with_pass ? &pass : nullptr,
+                          sources_for(ctx, o), {o.werror, o.max_errors});
+  if (o.diagnostics_format == "json")
+    err << diagnostics_json(list) << '\n';
+  else
+    print_diagnostics(list, use_colour(o), err);
+  return count_diagnostics(list);
 }
 
 void print_summary(const compile_context& ctx, const tool_options& o,
@@ -188,20 +170,31 @@ int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
   std::vector<staged_file> staged;
   ctx.files.staged = &staged;
   const step_result r = memorizza_percorso(ctx, o.no_profile ? 0 : 1);
-  const int errors = report_compile(ctx, o, r, err).errors;
+  const diagnostic_counts counts = report_compile(ctx, o, r, err);
+  const bool text = o.diagnostics_format != "json";
   int status = exit_status(ctx, r);
-  if (errors == 0 || o.write_on_error) {
+  if (counts.errors == 0 || o.write_on_error) {
+    const std::size_t files = staged.size();
     const step_result committed = commit_staged(ctx.files);
     if (!committed.ok()) {
       err << program_name << ": error: " << committed.detail << '\n';
       status = status_stopped;
+    } else if (!o.quiet) {
+      out << "wrote " << files << (files == 1 ? " file" : " files");
+      if (counts.errors > 0)
+        out << " despite " << counts.errors
+            << (counts.errors == 1 ? " error" : " errors");
+      out << ", " << counts.warnings
+          << (counts.warnings == 1 ? " warning" : " warnings") << '\n';
     }
   } else {
     discard_staged(ctx.files);
-    err << program_name << ": " << nothing_written_line(errors) << '\n';
+    if (text)
+      err << program_name << ": " << nothing_written_line(counts.errors)
+          << '\n';
   }
   print_summary(ctx, o, out);
-  return errors > 0 && status == 0 ? 1 : status;
+  return counts.errors > 0 && status == 0 ? 1 : status;
 }
 
 // A compile in memory: the same report, and a count, and not a file written.
@@ -209,10 +202,11 @@ int run_check(const tool_options& o, std::ostream& out, std::ostream& err) {
   compile_context ctx = make_context(o, o.scenario, o.train);
   memory_disk disk;
   const step_result r = compile_in_memory(ctx, disk, o.no_profile ? 0 : 1);
-  const shown_warnings shown = report_compile(ctx, o, r, err);
-  err << count_line(shown.errors, shown.warnings) << '\n';
+  const diagnostic_counts counts = report_compile(ctx, o, r, err);
+  if (o.diagnostics_format != "json")
+    err << count_line(counts.errors, counts.warnings) << '\n';
   print_summary(ctx, o, out);
-  return shown.errors > 0 ? 1 : 0;
+  return counts.errors > 0 ? 1 : 0;
 }
 
 void add_dir_option(CLI::App& command, tool_options& o) {
@@ -245,12 +239,31 @@ void add_compile_options(CLI::App& command, tool_options& o) {
                   "its single byte; one that has none is an error)")
       ->check(CLI::IsMember({"single-byte", "utf-8"}))
       ->capture_default_str();
+  command
+      .add_option("--max-errors", o.max_errors,
+                  "show at most N errors with codes (0: all of them)")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  command
+      .add_option("--color", o.colour,
+                  "colour the diagnostics: auto (on a terminal, unless "
+                  "NO_COLOR is set), always or never")
+      ->check(CLI::IsMember({"auto", "always", "never"}))
+      ->capture_default_str();
+  command
+      .add_option("--diagnostics-format", o.diagnostics_format,
+                  "text, or json: one JSON array of every diagnostic on the "
+                  "error stream, for editors and CI")
+      ->check(CLI::IsMember({"text", "json"}))
+      ->capture_default_str();
 }
 
 }  // namespace
 
-int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
+int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
+             bool err_is_terminal) {
   tool_options o;
+  o.err_is_terminal = err_is_terminal;
   CLI::App app{
       "Exports the embedded scenario as sources, compiles and checks "
       "scenario sources, and shows the simulator's binary files as text "
@@ -277,6 +290,9 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
       "compile DIR/SCENARIO_linea.txt and DIR/SCENARIO_TRAIN-.txt into the "
       "three binary files; the sources are kept");
   add_compile_options(*compile_command, o);
+  compile_command->add_flag("-q,--quiet", o.quiet,
+                            "no closing line after a compile that wrote "
+                            "its files");
   compile_command->add_flag(
       "--write-on-error", o.write_on_error,
       "write the binary files even when the compile has errors, as "

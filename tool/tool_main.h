@@ -32,5 +32,7 @@
 
 // The whole tool: parses the arguments, runs the subcommand, reports on `out`
 // and `err`, and returns the exit status. Touches no global stream, so tests
-// run it in-process.
-int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err);
+// run it in-process. `err_is_terminal` says that `err` goes to a terminal,
+// where diagnostics are coloured (--color=auto).
+int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
+             bool err_is_terminal = false);

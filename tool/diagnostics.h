@@ -1,0 +1,78 @@
+// What compile and check tell an author, as compilers tell it: every error
+// and warning with its file, line and column, the source line with a caret
+// under the field, notes that point at a second place (the row that took a
+// cell first), in colour on a terminal, or as JSON for editors and CI.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "base/step_result.h"
+#include "model/compile_context.h"
+
+enum class severity : std::uint8_t { error, warning, note };
+
+struct diagnostic {
+  severity level = severity::error;
+  std::string file;       // as the author should see it; empty: the tool itself
+  std::int32_t line = 0;  // 0: the whole file, or no file
+  std::int32_t column = 0;
+  std::int32_t end_column = 0;  // one past the field's last character
+  std::int32_t code = 0;        // the error code; 0: none
+  std::string message;
+  std::string source_line;  // the text of `line`, shown with a caret
+  bool werror = false;      // a warning shown as an error by --werror
+  std::vector<diagnostic> notes;
+};
+
+// The two sources as the author sees them, with their text where they could
+// be read (for the source lines under a diagnostic).
+struct shown_sources {
+  std::string line_file;
+  std::string train_file;
+  std::string track_file;  // where marker codes point without a row
+  std::string line_text;
+  std::string train_text;
+};
+
+struct diagnostic_options {
+  bool werror = false;
+  int max_errors = 20;  // coded errors shown; 0: no limit
+};
+
+// Everything a compile has to say: first the code the program records, then
+// the stop when it adds to it, then every further code that `pass` (a compile
+// of the same sources that went on past each faulty row) found, in file order
+// and without the ones that only follow from another, then the warnings of
+// ctx. `pass` may be null: only the program's code is shown.
+std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
+                                            const step_result& r,
+                                            const compile_context* pass,
+                                            const shown_sources& sources,
+                                            const diagnostic_options& options);
+
+// How many of the diagnostics are errors, and warnings (notes are neither).
+struct diagnostic_counts {
+  int errors = 0;
+  int warnings = 0;
+};
+diagnostic_counts count_diagnostics(const std::vector<diagnostic>& list);
+
+// "FILE:LINE:COL: error CODE: message", the source line and the caret, and
+// the notes the same way; with `colour`, in the colours of a terminal.
+void print_diagnostics(const std::vector<diagnostic>& list, bool colour,
+                       std::ostream& out);
+
+// One JSON array, an object per diagnostic: file, line, column, end_column,
+// severity, code, message and notes (objects of the same shape).
+std::string diagnostics_json(const std::vector<diagnostic>& list);
+
+// Where the field that begins at `column` of `line_text` ends: at the next
+// comma or the line end, without trailing blanks; at least one character.
+std::int32_t field_end_column(const std::string& line_text,
+                              std::int32_t column);
+
+// Line `line` (from 1) of a text with any line ends; empty past the end.
+std::string text_line(const std::string& text, std::int32_t line);
