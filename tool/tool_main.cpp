@@ -1,8 +1,12 @@
 #include "tool/tool_main.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/compile_context.h"
@@ -35,6 +39,8 @@ struct tool_options {
   std::string diagnostics_format = "text";     // text, json
   bool quiet = false;                          // compile: no closing line
   bool err_is_terminal = false;                // the error stream is a terminal
+  bool scenario_given = false;  // --scenario and --train were given
+  bool train_given = false;
 };
 
 // The names become parts of file names, so a separator would put a file
@@ -76,6 +82,17 @@ compile_context make_context(const tool_options& o, const std::string& scenario,
 }
 
 int run_export(const tool_options& o, std::ostream& err) {
+  if (!o.dir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.dir, ec);
+    if (ec || !std::filesystem::is_directory(o.dir, ec)) {
+      err << program_name << ": error: cannot make the directory " << o.dir
+          << (ec ? ": " + ec.message()
+                 : std::string(": a file of that name is there"))
+          << '\n';
+      return status_stopped;
+    }
+  }
   compile_context ctx =
       make_context(o, embedded_scenario_name, embedded_train_name);
   // Exporting over an edited scenario would silently throw the author's work
@@ -217,15 +234,115 @@ void add_dir_option(CLI::App& command, tool_options& o) {
       ->check(CLI::ExistingDirectory);
 }
 
+// The edit distance of two words (insertions, deletions, substitutions).
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                         diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// " (did you mean 'WORD'?)" for the nearest of `words`, when it is near
+// enough to be a slip of the keys; empty otherwise.
+std::string did_you_mean(std::string_view word,
+                         const std::vector<std::string>& words) {
+  const std::string* best = nullptr;
+  std::size_t best_distance = 0;
+  for (const std::string& candidate : words) {
+    const std::size_t d = edit_distance(word, candidate);
+    if (best == nullptr || d < best_distance) {
+      best = &candidate;
+      best_distance = d;
+    }
+  }
+  if (best == nullptr ||
+      best_distance > std::max<std::size_t>(2, word.size() / 3))
+    return "";
+  return " (did you mean '" + *best + "'?)";
+}
+
+// The scenario and train names of the pairs of sources in `dir`: a line
+// source NAME_linea.txt and a train source NAME_TRAIN-.txt.
+std::vector<std::pair<std::string, std::string>> source_pairs(
+    const std::string& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  const std::string line_end = "_linea.txt";
+  const std::string train_end = "-.txt";
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const std::string& line : names) {
+    if (line.size() <= line_end.size() ||
+        line.compare(line.size() - line_end.size(), line_end.size(),
+                     line_end) != 0)
+      continue;
+    const std::string scenario = line.substr(0, line.size() - line_end.size());
+    for (const std::string& train : names) {
+      if (train.size() <= scenario.size() + 1 + train_end.size() ||
+          train.compare(0, scenario.size() + 1, scenario + "_") != 0 ||
+          train.compare(train.size() - train_end.size(), train_end.size(),
+                        train_end) != 0)
+        continue;
+      pairs.emplace_back(scenario, train.substr(scenario.size() + 1,
+                                                train.size() - scenario.size() -
+                                                    1 - train_end.size()));
+    }
+  }
+  return pairs;
+}
+
+// Without --scenario and --train, the one pair of sources in the folder is
+// compiled; a name that is given narrows the choice. No pair leaves the
+// embedded names, whose files the compile then reports missing; several
+// are listed, and the run stops. False when it stops.
+bool choose_sources(tool_options& o, bool scenario_given, bool train_given,
+                    std::ostream& err) {
+  if (scenario_given && train_given) return true;
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const auto& pair : source_pairs(o.dir))
+    if ((!scenario_given || pair.first == o.scenario) &&
+        (!train_given || pair.second == o.train))
+      pairs.push_back(pair);
+  if (pairs.empty()) return true;
+  if (pairs.size() == 1) {
+    o.scenario = pairs.front().first;
+    o.train = pairs.front().second;
+    return true;
+  }
+  err << program_name
+      << ": error: " << (o.dir.empty() ? std::string("this folder") : o.dir)
+      << " holds the sources of " << pairs.size()
+      << " scenarios; name one with --scenario and --train:\n";
+  for (const auto& [scenario, train] : pairs)
+    err << "  --scenario '" << scenario << "' --train '" << train << "'\n";
+  return false;
+}
+
 // The options of a compile, which check shares.
 void add_compile_options(CLI::App& command, tool_options& o) {
   add_dir_option(command, o);
-  command.add_option("--scenario", o.scenario, "the scenario name")
-      ->check(check_name, "NAME")
-      ->capture_default_str();
-  command.add_option("--train", o.train, "the train name")
-      ->check(check_name, "NAME")
-      ->capture_default_str();
+  command
+      .add_option("--scenario", o.scenario,
+                  "the scenario name (default: that of the one pair of "
+                  "sources in the directory, or Cendra_Gelsio2)")
+      ->check(check_name, "NAME");
+  command
+      .add_option("--train", o.train,
+                  "the train name (default: that of the one pair of sources "
+                  "in the directory, or EC 482)")
+      ->check(check_name, "NAME");
   command.add_flag(
       "--no-profile", o.no_profile,
       "compile without the curve table; the line profile file is not written");
@@ -270,6 +387,9 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
       "(dump) or as a picture (plot).",
       program_name};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string(program_name) + " " +
+                                        SCENARIO_TOOL_VERSION + " (" +
+                                        SCENARIO_TOOL_COMMIT + ")");
   app.footer(
       "A fault in a source is shown as FILE:LINE: error CODE: meaning (at P "
       "m), a warning as FILE:LINE:COLUMN: warning: text.\nExit status: 0 "
@@ -281,7 +401,10 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   CLI::App* export_command = app.add_subcommand(
       "export",
       "write the embedded scenario's two sources and three documents");
-  add_dir_option(*export_command, o);
+  export_command->add_option(
+      "--dir", o.dir,
+      "the directory to write into, made when it does not exist (default: "
+      "the current directory)");
   export_command->add_flag("--force", o.force,
                            "replace files of the same names");
 
@@ -310,31 +433,94 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   plot_options plot_o;
   CLI::App* plot_command = add_plot_command(app, plot_o);
 
+  const std::vector<CLI::App*> commands = {export_command, compile_command,
+                                           check_command, dump_command,
+                                           plot_command};
+  std::vector<std::string> command_names;
+  for (const CLI::App* command : commands)
+    command_names.push_back(command->get_name());
+  const auto command_list = [&] {
+    std::string list;
+    for (std::size_t i = 0; i < command_names.size(); ++i)
+      list += (i == 0                          ? ""
+               : i + 1 == command_names.size() ? " and "
+                                               : ", ") +
+              command_names[i];
+    return list;
+  };
+
+  // "help" and "help COMMAND" show what --help shows.
+  if (argc >= 2 && std::string_view(argv[1]) == "help") {
+    if (argc == 2) {
+      out << app.help();
+      return 0;
+    }
+    for (CLI::App* command : commands)
+      if (command->get_name() == argv[2]) {
+        out << command->help();
+        return 0;
+      }
+    err << program_name << ": error: unknown command '" << argv[2] << "'"
+        << did_you_mean(argv[2], command_names) << "; the commands are "
+        << command_list() << '\n';
+    return status_stopped;
+  }
+
   // The parser reports a bad argument by exception; it ends here, as a
   // message and the status of a stopped run.
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e, out, err);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e, out, err);
   } catch (const CLI::Error& e) {
     err << program_name << ": error: ";
-    // The parser only says that a command is missing; name the word it did
-    // not take for one.
-    if (!export_command->parsed() && !compile_command->parsed() &&
-        !check_command->parsed() && !dump_command->parsed() &&
-        !plot_command->parsed()) {
+    const CLI::App* parsed = nullptr;
+    for (const CLI::App* command : commands)
+      if (command->parsed()) parsed = command;
+    // An option the command does not have, named with the one it may mean.
+    std::string unknown_option;
+    if (parsed != nullptr && dynamic_cast<const CLI::ExtrasError*>(&e)) {
+      for (const std::string& rest : parsed->remaining())
+        if (rest.size() > 1 && rest[0] == '-') {
+          unknown_option = rest.substr(0, rest.find('='));
+          break;
+        }
+    }
+    if (parsed == nullptr) {
+      // The parser only says that a command is missing; name the word it
+      // did not take for one, and the command it may have meant.
       const std::vector<std::string> rest = app.remaining();
       if (rest.empty())
         err << "no command given";
       else
-        err << "unknown command '" << rest.front() << "'";
-      err << "; the commands are export, compile, check, dump and plot\n";
+        err << "unknown command '" << rest.front() << "'"
+            << did_you_mean(rest.front(), command_names);
+      err << "; the commands are " << command_list() << '\n';
+    } else if (!unknown_option.empty()) {
+      std::vector<std::string> options;
+      for (const CLI::Option* option : parsed->get_options())
+        for (const std::string& name : option->get_lnames())
+          options.push_back("--" + name);
+      err << parsed->get_name() << " has no option '" << unknown_option << "'"
+          << did_you_mean(unknown_option, options) << '\n';
     } else {
       err << e.what() << '\n';
     }
-    err << "Run '" << program_name << " --help' for usage.\n";
+    err << "Run '" << program_name << " help"
+        << (parsed != nullptr ? " " + parsed->get_name() : std::string())
+        << "' for usage.\n";
     return status_stopped;
   }
+  for (const CLI::App* command : {compile_command, check_command})
+    if (command->parsed()) {
+      o.scenario_given = command->count("--scenario") > 0;
+      o.train_given = command->count("--train") > 0;
+    }
+  if ((compile_command->parsed() || check_command->parsed()) &&
+      !choose_sources(o, o.scenario_given, o.train_given, err))
+    return status_stopped;
   if (export_command->parsed()) return run_export(o, err);
   if (check_command->parsed()) return run_check(o, out, err);
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
