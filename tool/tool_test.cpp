@@ -142,7 +142,10 @@ TEST(scenario_tool, compile_takes_the_scenario_and_train_names) {
   EXPECT_TRUE(dir.contains("Mia_linea.txt"));
   EXPECT_TRUE(dir.contains("Mia_Treno 9-.txt"));
   // The track plan depends on the line source alone.
-  ASSERT_EQ(run({"compile", "--dir", dir.path()}).status, 0);
+  ASSERT_EQ(run({"compile", "--dir", dir.path(), "--scenario", "Cendra_Gelsio2",
+                 "--train", "EC 482"})
+                .status,
+            0);
   EXPECT_EQ(dir.read("Mia_linea.dat"), dir.read(profile_file));
 
   // A train name without its source names the file that is missing.
