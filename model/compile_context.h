@@ -38,6 +38,44 @@ struct author_warning {
   bool is_error = false;
 };
 
+// What a reader did with one field of a source, kept for an author who asks
+// how a line is read (scenario_tool explain).
+enum class field_role : std::uint8_t {
+  unexamined,      // the reading ended before it
+  before_general,  // stands before [generale], where nothing is read
+  comment,         // passed over as a comment
+  section,         // a section marker
+  keyword,         // started a row
+  data,            // a data field of the row being read
+  passed_over,     // examined as a keyword, but no row has it
+  empty,           // an empty field where a keyword may stand
+  never_read,      // the last field of the file
+};
+
+struct traced_field {
+  error_source source = error_source::none;
+  std::int32_t line = 0;  // where the field begins, from 1
+  std::int32_t column = 0;
+  std::string text;  // as written, without the quotes of a quoted text
+  field_role role = field_role::unexamined;
+  bool is_number = false;
+  bool fits = true;        // a number that fits its field's width
+  std::int64_t value = 0;  // the number as it went into the field
+  int row = -1;            // keyword and data: the row (a row_id)
+  int second_row = -1;     // keyword: a second row read from the same field
+  int field = -1;          // data: the index of the field in its row
+  std::string place;       // keyword: where the row went (cells, slot, plan)
+};
+
+// The fields of the sources in reading order, and where the reader stands.
+struct field_trace {
+  error_source source = error_source::none;
+  std::vector<traced_field> fields;
+  int current_row = -1;  // the row whose data fields come next; -1: none
+  int next_field = 0;
+  std::size_t row_entry = 0;  // the keyword field of the current row
+};
+
 // How the labels of a source are written. The program's sources are
 // single-byte text; the authors' tool may be told that an author's editor
 // saved them as UTF-8, and the readers then store each label's characters as
@@ -91,6 +129,11 @@ struct compile_context {
   bool collect_warnings = false;
   std::vector<author_warning> warnings;
   label_encoding input_encoding = label_encoding::single_byte;
+
+  // When set, the readers record every field they read into it. Only the
+  // authors' tool sets it; like the warnings, nothing the compiler writes
+  // depends on it.
+  field_trace* trace = nullptr;
 };
 
 // Records a code with its position.

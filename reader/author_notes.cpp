@@ -215,17 +215,48 @@ void note_unread_curve(compile_context& ctx, author_notes& notes) {
              "(--no-profile): this one and every curve row after it");
 }
 
+// The trace learns from the same hooks what each field read as a token was.
+traced_field* last_traced(const compile_context& ctx) {
+  if (ctx.trace == nullptr || ctx.trace->fields.empty()) return nullptr;
+  return &ctx.trace->fields.back();
+}
+
+void trace_last_as(const compile_context& ctx, field_role role) {
+  if (traced_field* f = last_traced(ctx)) f->role = role;
+}
+
+// The fields read as tokens since the last one examined, before the token
+// now read, are the comments the row loop passed over.
+void trace_comments_before_last(const compile_context& ctx) {
+  std::vector<traced_field>& fields = ctx.trace->fields;
+  for (std::size_t i = fields.size() - 1;
+       i-- > 0 && fields[i].role == field_role::unexamined;)
+    fields[i].role = field_role::comment;
+}
+
 }  // namespace
+
+void trace_place(compile_context& ctx, const std::string& place) {
+  if (ctx.trace == nullptr || ctx.trace->current_row < 0) return;
+  std::string& text = ctx.trace->fields[ctx.trace->row_entry].place;
+  text += text.empty() ? place : "; " + place;
+}
 
 void start_notes(const compile_context& ctx, author_notes& notes,
                  error_source where, note_phase phase, source_cursor& cur) {
   notes.where = where;
   notes.phase = phase;
   cur.keep_odd_numbers = ctx.collect_warnings;
+  cur.trace = ctx.trace;
+  if (ctx.trace != nullptr) {
+    ctx.trace->source = where;
+    ctx.trace->current_row = -1;
+  }
 }
 
 void note_before_general(const compile_context& ctx, author_notes& notes,
                          const source_cursor& cur, const std::string& token) {
+  trace_last_as(ctx, field_role::before_general);
   if (!ctx.collect_warnings || is_comment(token)) return;
   if (row_held(token, notes.where, false) == nullptr) return;
   notes.before_general.push_back(
@@ -235,6 +266,7 @@ void note_before_general(const compile_context& ctx, author_notes& notes,
 
 void note_general_found(compile_context& ctx, author_notes& notes,
                         const source_cursor& cur) {
+  trace_last_as(ctx, field_role::section);
   notes.section = "[generale]";
   notes.general_found = true;
   notes.general_line = cur.field_line;
@@ -262,6 +294,12 @@ void note_no_general_section(compile_context& ctx, author_notes& notes) {
 void note_token(const compile_context& ctx, author_notes& notes,
                 const source_cursor& cur, const std::string& token,
                 int comment_limit) {
+  if (ctx.trace != nullptr && !ctx.trace->fields.empty()) {
+    trace_comments_before_last(ctx);
+    ctx.trace->fields.back().role = field_role::passed_over;
+    ctx.trace->row_entry = ctx.trace->fields.size() - 1;
+    ctx.trace->current_row = -1;
+  }
   if (!ctx.collect_warnings) return;
   notes.token = token;
   notes.token_line = cur.field_line;
@@ -272,6 +310,17 @@ void note_token(const compile_context& ctx, author_notes& notes,
 
 void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
   ++notes.rows_read;
+  if (ctx.trace != nullptr && ctx.trace->row_entry < ctx.trace->fields.size()) {
+    traced_field& keyword = ctx.trace->fields[ctx.trace->row_entry];
+    if (keyword.role == field_role::keyword) {
+      keyword.second_row = static_cast<int>(row);
+    } else {
+      keyword.role = field_role::keyword;
+      keyword.row = static_cast<int>(row);
+    }
+    ctx.trace->current_row = static_cast<int>(row);
+    ctx.trace->next_field = 0;
+  }
   if (!ctx.collect_warnings) return;
   const row_spec& r = info(row);
   const std::string t = quoted(notes.token);
@@ -320,6 +369,18 @@ void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
 }
 
 void note_token_end(compile_context& ctx, author_notes& notes) {
+  if (ctx.trace != nullptr && ctx.trace->row_entry < ctx.trace->fields.size()) {
+    ctx.trace->current_row = -1;
+    traced_field& token = ctx.trace->fields[ctx.trace->row_entry];
+    if (token.role == field_role::passed_over) {
+      if (is_comment(token.text))
+        token.role = field_role::comment;
+      else if (is_section_marker(token.text))
+        token.role = field_role::section;
+      else if (trimmed_lower(token.text).empty())
+        token.role = field_role::empty;
+    }
+  }
   if (!ctx.collect_warnings || notes.token_rows > 0) return;
   if (is_comment(notes.token)) return;
   if (is_section_marker(notes.token)) {
@@ -338,6 +399,10 @@ void note_token_end(compile_context& ctx, author_notes& notes) {
 
 void note_last_field(compile_context& ctx, author_notes& notes,
                      const source_cursor& cur, const std::string& token) {
+  if (ctx.trace != nullptr && !ctx.trace->fields.empty()) {
+    trace_comments_before_last(ctx);
+    trace_last_as(ctx, field_role::never_read);
+  }
   if (!ctx.collect_warnings || is_comment(token)) return;
   if (row_held(token, notes.where, false) == nullptr) return;
   add(ctx, notes, cur.field_line, cur.field_column,

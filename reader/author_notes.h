@@ -141,6 +141,11 @@ void note_negative_station_length(compile_context& ctx,
 void note_at_field(compile_context& ctx, const author_notes& notes,
                    const source_cursor& cur, std::string text, bool is_error);
 
+// Tells the trace, when there is one, where the row being read went (its
+// cells, slot or plan metres). Callers build the text only when ctx.trace
+// is set, so the hook costs nothing in a plain compile.
+void trace_place(compile_context& ctx, const std::string& place);
+
 // The bytes of a whole source before it is read: NUL bytes or a UTF-16 byte
 // order mark mean it is not single-byte text, which is an error for authors.
 void note_source_bytes(compile_context& ctx, error_source where,

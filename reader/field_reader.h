@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "model/cell_geometry.h"
+#include "model/compile_context.h"
 #include "model/packing.h"
 
 // How the last numeric field read looked; only reports to authors use it.
@@ -49,6 +50,8 @@ struct source_cursor {
   // odd_numbers, in reading order. Off, the reader keeps nothing.
   bool keep_odd_numbers = false;
   std::vector<odd_number> odd_numbers;
+  // When set, every field read is appended to it (see compile_context.h).
+  field_trace* trace = nullptr;
 };
 
 inline source_cursor make_cursor(std::string_view text) {

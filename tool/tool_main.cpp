@@ -11,6 +11,7 @@
 #include "scenario/write_document.h"
 #include "tool/check.h"
 #include "tool/dump.h"
+#include "tool/explain.h"
 #include "tool/plot.h"
 
 namespace {
@@ -293,6 +294,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   CLI::App* dump_command = add_dump_command(app, dump_o);
   plot_options plot_o;
   CLI::App* plot_command = add_plot_command(app, plot_o);
+  explain_options explain_o;
+  CLI::App* explain_command = add_explain_command(app, explain_o);
 
   // The parser reports a bad argument by exception; it ends here, as a
   // message and the status of a stopped run.
@@ -306,13 +309,14 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
     // not take for one.
     if (!export_command->parsed() && !compile_command->parsed() &&
         !check_command->parsed() && !dump_command->parsed() &&
-        !plot_command->parsed()) {
+        !plot_command->parsed() && !explain_command->parsed()) {
       const std::vector<std::string> rest = app.remaining();
       if (rest.empty())
         err << "no command given";
       else
         err << "unknown command '" << rest.front() << "'";
-      err << "; the commands are export, compile, check, dump and plot\n";
+      err << "; the commands are export, compile, check, dump, plot and "
+             "explain\n";
     } else {
       err << e.what() << '\n';
     }
@@ -323,5 +327,6 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   if (check_command->parsed()) return run_check(o, out, err);
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
   if (plot_command->parsed()) return run_plot(plot_o, err);
+  if (explain_command->parsed()) return run_explain(explain_o, out, err);
   return run_compile(o, out, err);
 }
