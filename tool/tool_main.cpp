@@ -12,6 +12,7 @@
 #include "tool/check.h"
 #include "tool/dump.h"
 #include "tool/explain.h"
+#include "tool/new_scenario.h"
 #include "tool/plot.h"
 
 namespace {
@@ -22,6 +23,7 @@ constexpr int status_stopped = 2;
 struct tool_options {
   std::string dir;  // as the author gave it; empty: the current directory
   bool force = false;
+  bool annotated = false;  // export: comments before the rows
   std::string scenario = embedded_scenario_name;
   std::string train = embedded_train_name;
   bool no_profile = false;
@@ -91,8 +93,9 @@ int run_export(const tool_options& o, std::ostream& err) {
     }
   }
   using writer = step_result (*)(compile_context&);
-  for (writer write :
-       {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
+  for (writer write : {o.annotated ? dati_linea_annotated : dati_linea,
+                       o.annotated ? dati_treno_annotated : dati_treno,
+                       dati_note, dati_rallentamenti, dati_scheda}) {
     step_result r = write(ctx);
     if (!r.ok()) {
       err << program_name << ": error: " << r.detail << '\n';
@@ -272,6 +275,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   add_dir_option(*export_command, o);
   export_command->add_flag("--force", o.force,
                            "replace files of the same names");
+  export_command->add_flag("--annotated", o.annotated,
+                           "put a comment before the rows of each kind");
 
   CLI::App* compile_command = app.add_subcommand(
       "compile",
@@ -296,6 +301,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   CLI::App* plot_command = add_plot_command(app, plot_o);
   explain_options explain_o;
   CLI::App* explain_command = add_explain_command(app, explain_o);
+  new_options new_o;
+  CLI::App* new_command = add_new_command(app, new_o);
 
   // The parser reports a bad argument by exception; it ends here, as a
   // message and the status of a stopped run.
@@ -309,14 +316,15 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
     // not take for one.
     if (!export_command->parsed() && !compile_command->parsed() &&
         !check_command->parsed() && !dump_command->parsed() &&
-        !plot_command->parsed() && !explain_command->parsed()) {
+        !plot_command->parsed() && !explain_command->parsed() &&
+        !new_command->parsed()) {
       const std::vector<std::string> rest = app.remaining();
       if (rest.empty())
         err << "no command given";
       else
         err << "unknown command '" << rest.front() << "'";
-      err << "; the commands are export, compile, check, dump, plot and "
-             "explain\n";
+      err << "; the commands are export, compile, check, dump, plot, explain "
+             "and new\n";
     } else {
       err << e.what() << '\n';
     }
@@ -328,5 +336,6 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err) {
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
   if (plot_command->parsed()) return run_plot(plot_o, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
+  if (new_command->parsed()) return run_new(new_o, err);
   return run_compile(o, out, err);
 }
