@@ -116,11 +116,10 @@ struct section_list {
 };
 section_list grammar_sections(source_file source);
 
-// The codes a row of this kind can record while it is read, in the order the
-// reader checks for them; code 25 (a field missing or out of range) comes
-// first for every row. Code 2 is found after both sources are read, in the
-// kilometre references, and the marker codes (11 to 13, 114) belong to no
-// row.
+// The codes a row of this kind can record while it is read: code 25 (a
+// field missing or out of range) first, then the codes of the row's own
+// checks. Code 2 is found after both sources are read, in the kilometre
+// references, and the marker codes (11 to 13, 114) belong to no row.
 struct code_list {
   const std::int32_t* items = nullptr;
   std::size_t count = 0;
