@@ -41,6 +41,44 @@ struct author_warning {
   bool whole_file = false;
 };
 
+// What a reader did with one field of a source, kept for an author who asks
+// how a line is read (scenario_tool explain).
+enum class field_role : std::uint8_t {
+  unexamined,      // the reading ended before it
+  before_general,  // stands before [generale], where nothing is read
+  comment,         // passed over as a comment
+  section,         // a section marker
+  keyword,         // started a row
+  data,            // a data field of the row being read
+  passed_over,     // examined as a keyword, but no row has it
+  empty,           // an empty field where a keyword may stand
+  never_read,      // the last field of the file
+};
+
+struct traced_field {
+  error_source source = error_source::none;
+  std::int32_t line = 0;  // where the field begins, from 1
+  std::int32_t column = 0;
+  std::string text;  // as written, without the quotes of a quoted text
+  field_role role = field_role::unexamined;
+  bool is_number = false;
+  bool fits = true;        // a number that fits its field's width
+  std::int64_t value = 0;  // the number as it went into the field
+  int row = -1;            // keyword and data: the row (a row_id)
+  int second_row = -1;     // keyword: a second row read from the same field
+  int field = -1;          // data: the index of the field in its row
+  std::string place;       // keyword: where the row went (cells, slot, plan)
+};
+
+// The fields of the sources in reading order, and where the reader stands.
+struct field_trace {
+  error_source source = error_source::none;
+  std::vector<traced_field> fields;
+  int current_row = -1;  // the row whose data fields come next; -1: none
+  int next_field = 0;
+  std::size_t row_entry = 0;  // the keyword field of the current row
+};
+
 // How the labels of a source are written. The program's sources are
 // single-byte text; the authors' tool may be told that an author's editor
 // saved them as UTF-8, and the readers then store each label's characters as
@@ -131,6 +169,11 @@ struct compile_context {
   // program never sets it.
   bool keep_going = false;
   std::vector<found_error> found_errors;
+
+  // When set, the readers record every field they read into it. Only the
+  // authors' tool sets it; like the warnings, nothing the compiler writes
+  // depends on it.
+  field_trace* trace = nullptr;
 };
 
 // Records a code with its position.
@@ -158,17 +201,16 @@ inline void record_taken_cell(compile_context& ctx, std::int32_t code,
 
 // The row being read gave `cell` its kind (kept for authors only).
 inline void note_cell_owner(compile_context& ctx, const track_cell* cell) {
-  if (!ctx.collect_warnings || cell == nullptr || !ctx.grid.allocated())
-    return;
+  if (!ctx.collect_warnings || cell == nullptr || !ctx.grid.allocated()) return;
   ctx.cell_owners[static_cast<std::int32_t>(cell - ctx.grid.cells.data())] =
       ctx.current_row;
 }
 
 // The error slot as it stands, for a list of every code found.
 inline found_error slot_as_found(const compile_context& ctx) {
-  return {ctx.error_code,   ctx.error_position, ctx.error_where,
-          ctx.error_line,   ctx.error_column,   ctx.error_cell,
-          ctx.error_taken_cell, ctx.error_detail, ctx.error_hint};
+  return {ctx.error_code,       ctx.error_position, ctx.error_where,
+          ctx.error_line,       ctx.error_column,   ctx.error_cell,
+          ctx.error_taken_cell, ctx.error_detail,   ctx.error_hint};
 }
 
 // The names every file of a run is built from.

@@ -215,17 +215,48 @@ void note_unread_curve(compile_context& ctx, author_notes& notes) {
              "(--no-profile): this one and every curve row after it");
 }
 
+// The trace learns from the same hooks what each field read as a token was.
+traced_field* last_traced(const compile_context& ctx) {
+  if (ctx.trace == nullptr || ctx.trace->fields.empty()) return nullptr;
+  return &ctx.trace->fields.back();
+}
+
+void trace_last_as(const compile_context& ctx, field_role role) {
+  if (traced_field* f = last_traced(ctx)) f->role = role;
+}
+
+// The fields read as tokens since the last one examined, before the token
+// now read, are the comments the row loop passed over.
+void trace_comments_before_last(const compile_context& ctx) {
+  std::vector<traced_field>& fields = ctx.trace->fields;
+  for (std::size_t i = fields.size() - 1;
+       i-- > 0 && fields[i].role == field_role::unexamined;)
+    fields[i].role = field_role::comment;
+}
+
 }  // namespace
+
+void trace_place(compile_context& ctx, const std::string& place) {
+  if (ctx.trace == nullptr || ctx.trace->current_row < 0) return;
+  std::string& text = ctx.trace->fields[ctx.trace->row_entry].place;
+  text += text.empty() ? place : "; " + place;
+}
 
 void start_notes(const compile_context& ctx, author_notes& notes,
                  error_source where, note_phase phase, source_cursor& cur) {
   notes.where = where;
   notes.phase = phase;
   cur.keep_odd_numbers = ctx.collect_warnings;
+  cur.trace = ctx.trace;
+  if (ctx.trace != nullptr) {
+    ctx.trace->source = where;
+    ctx.trace->current_row = -1;
+  }
 }
 
 void note_before_general(const compile_context& ctx, author_notes& notes,
                          const source_cursor& cur, const std::string& token) {
+  trace_last_as(ctx, field_role::before_general);
   if (!ctx.collect_warnings || is_comment(token)) return;
   if (row_held(token, notes.where, false) == nullptr) return;
   notes.before_general.push_back(
@@ -235,6 +266,7 @@ void note_before_general(const compile_context& ctx, author_notes& notes,
 
 void note_general_found(compile_context& ctx, author_notes& notes,
                         const source_cursor& cur) {
+  trace_last_as(ctx, field_role::section);
   notes.section = "[generale]";
   notes.general_found = true;
   notes.general_line = cur.field_line;
@@ -263,6 +295,12 @@ void note_no_general_section(compile_context& ctx, author_notes& notes) {
 void note_token(const compile_context& ctx, author_notes& notes,
                 const source_cursor& cur, const std::string& token,
                 int comment_limit) {
+  if (ctx.trace != nullptr && !ctx.trace->fields.empty()) {
+    trace_comments_before_last(ctx);
+    ctx.trace->fields.back().role = field_role::passed_over;
+    ctx.trace->row_entry = ctx.trace->fields.size() - 1;
+    ctx.trace->current_row = -1;
+  }
   if (!ctx.collect_warnings) return;
   notes.token = token;
   notes.token_line = cur.field_line;
@@ -273,6 +311,17 @@ void note_token(const compile_context& ctx, author_notes& notes,
 
 void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
   ++notes.rows_read;
+  if (ctx.trace != nullptr && ctx.trace->row_entry < ctx.trace->fields.size()) {
+    traced_field& keyword = ctx.trace->fields[ctx.trace->row_entry];
+    if (keyword.role == field_role::keyword) {
+      keyword.second_row = static_cast<int>(row);
+    } else {
+      keyword.role = field_role::keyword;
+      keyword.row = static_cast<int>(row);
+    }
+    ctx.trace->current_row = static_cast<int>(row);
+    ctx.trace->next_field = 0;
+  }
   if (!ctx.collect_warnings) return;
   const row_spec& r = info(row);
   const std::string t = quoted(notes.token);
@@ -321,6 +370,18 @@ void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
 }
 
 void note_token_end(compile_context& ctx, author_notes& notes) {
+  if (ctx.trace != nullptr && ctx.trace->row_entry < ctx.trace->fields.size()) {
+    ctx.trace->current_row = -1;
+    traced_field& token = ctx.trace->fields[ctx.trace->row_entry];
+    if (token.role == field_role::passed_over) {
+      if (is_comment(token.text))
+        token.role = field_role::comment;
+      else if (is_section_marker(token.text))
+        token.role = field_role::section;
+      else if (trimmed_lower(token.text).empty())
+        token.role = field_role::empty;
+    }
+  }
   if (!ctx.collect_warnings || notes.token_rows > 0) return;
   if (is_comment(notes.token)) return;
   if (is_section_marker(notes.token)) {
@@ -339,6 +400,10 @@ void note_token_end(compile_context& ctx, author_notes& notes) {
 
 void note_last_field(compile_context& ctx, author_notes& notes,
                      const source_cursor& cur, const std::string& token) {
+  if (ctx.trace != nullptr && !ctx.trace->fields.empty()) {
+    trace_comments_before_last(ctx);
+    trace_last_as(ctx, field_role::never_read);
+  }
   if (!ctx.collect_warnings || is_comment(token)) return;
   if (row_held(token, notes.where, false) == nullptr) return;
   add(ctx, notes, cur.field_line, cur.field_column,
@@ -638,4 +703,87 @@ void note_source_bytes(compile_context& ctx, error_source where,
                   "order mark); save it as single-byte text (ANSI or Latin-1)"
                 : ""),
        true});
+}
+
+std::vector<row_warning_text> row_warnings(row_id row) {
+  std::vector<row_warning_text> out;
+  if (row_info(row).general)
+    out.push_back({row_warning::given_twice,
+                   "a second row of this kind replaces the value of the "
+                   "first"});
+  constexpr const char* behind =
+      "a row whose position does not lie beyond the one before fills one "
+      "cell at most with the value before, and its own value begins later "
+      "than written";
+  constexpr const char* utf8 =
+      "a text holding UTF-8 is stored byte for byte (with --input-encoding "
+      "utf-8 each character is stored as its single byte, and one past "
+      "U+00FF is an error)";
+  switch (row) {
+    case row_id::reference_three:
+    case row_id::reference_two:
+    case row_id::reference_one:
+      out.push_back({row_warning::references_cleared,
+                     "all three references are cleared to 0 when two share "
+                     "the greatest first number, or when the first numbers "
+                     "add up to 0 and no second number is above 0"});
+      break;
+    case row_id::gradient:
+      out.push_back({row_warning::behind_row_before, behind});
+      out.push_back({row_warning::value_bent,
+                     "a gradient outside -100 to 155 does not fit its byte "
+                     "and wraps"});
+      break;
+    case row_id::curve:
+      out.push_back({row_warning::curve_behind,
+                     "a curve that starts behind the metre the plan has "
+                     "reached turns only its metres beyond it, or none"});
+      out.push_back({row_warning::curves_unread,
+                     "with --no-profile curve rows are passed over; said "
+                     "once, at the first"});
+      break;
+    case row_id::mountain:
+      out.push_back({row_warning::mountain_overlap,
+                     "a stretch that begins before the one before it ends "
+                     "gets type 3 and is laid over their shared cells"});
+      out.push_back({row_warning::mountain_empty,
+                     "a stretch that covers no cell (its end not beyond its "
+                     "start) lays nothing"});
+      break;
+    case row_id::text_board:
+      out.push_back({row_warning::utf8_label, utf8});
+      break;
+    case row_id::speed_limit:
+      out.push_back({row_warning::behind_row_before, behind});
+      out.push_back({row_warning::value_bent,
+                     "a speed that is not a multiple of 5 km/h is stored to "
+                     "the nearest step of 5 km/h"});
+      break;
+    case row_id::adhesion:
+      out.push_back({row_warning::behind_row_before, behind});
+      out.push_back({row_warning::value_bent,
+                     "an adhesion outside 0 to 255 does not fit its byte and "
+                     "wraps"});
+      break;
+    case row_id::signal:
+      out.push_back({row_warning::value_bent,
+                     "a time from 1 to 100 is raised to 101, one outside 0 "
+                     "to 255 wraps, and one on a signal whose sx is not 2 "
+                     "is not stored"});
+      break;
+    case row_id::slowdown:
+      out.push_back({row_warning::no_warning_board,
+                     "a slowdown within the first 1500 m gets no warning "
+                     "board, so the pre-warning cells it asks for are not "
+                     "laid either"});
+      break;
+    case row_id::station:
+      out.push_back({row_warning::platform_backwards,
+                     "a length below 0 stores the platform backwards"});
+      out.push_back({row_warning::utf8_label, utf8});
+      break;
+    default:
+      break;
+  }
+  return out;
 }

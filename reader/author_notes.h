@@ -141,6 +141,11 @@ void note_negative_station_length(compile_context& ctx,
 void note_at_field(compile_context& ctx, const author_notes& notes,
                    const source_cursor& cur, std::string text, bool is_error);
 
+// Tells the trace, when there is one, where the row being read went (its
+// cells, slot or plan metres). Callers build the text only when ctx.trace
+// is set, so the hook costs nothing in a plain compile.
+void trace_place(compile_context& ctx, const std::string& place);
+
 // The bytes of a whole source before it is read: NUL bytes or a UTF-16 byte
 // order mark mean it is not single-byte text, which is an error for authors.
 void note_source_bytes(compile_context& ctx, error_source where,
@@ -148,3 +153,27 @@ void note_source_bytes(compile_context& ctx, error_source where,
 
 void note_slowdown_flags(compile_context& ctx, const author_notes& notes,
                          std::int32_t x, std::int32_t f_ta);
+
+// The warnings a row of one kind can give besides those any row can give (a
+// numeric field that is not a number, a row in another section or after
+// [fine], two rows in one field, a comment read as a row), each said the way
+// the format reference says it. A warning of a kind here comes from one of
+// the hooks above.
+enum class row_warning : std::uint8_t {
+  given_twice,         // note_row, general rows
+  references_cleared,  // note_references
+  behind_row_before,   // note_fill_row
+  value_bent,          // note_gradient_value, note_speed_value, ...
+  curve_behind,        // note_curve_row
+  curves_unread,       // note_token_end without the plan
+  mountain_overlap,    // note_mountain_row
+  mountain_empty,      // note_mountain_row
+  utf8_label,          // take_label
+  platform_backwards,  // note_negative_station_length
+  no_warning_board,    // note_slowdown_flags
+};
+struct row_warning_text {
+  row_warning kind;
+  const char* text;
+};
+std::vector<row_warning_text> row_warnings(row_id row);

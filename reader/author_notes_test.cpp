@@ -1,6 +1,8 @@
 // Warnings for authors: one source per warning, each naming its line and
 // column; the embedded scenario gives none; and no warning ever changes what
 // is compiled.
+#include "reader/author_notes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -10,6 +12,7 @@
 
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
+#include "reader/grammar.h"
 #include "run/run_sequence.h"
 #include "scenario/write_document.h"
 #include "test/run_fixture.h"
@@ -435,6 +438,153 @@ TEST(author_warnings, a_compile_clears_the_warnings_of_the_one_before) {
   c.disk.files[train_source_name(c.ctx)] = joined(base_train);
   ASSERT_TRUE(memorizza_percorso(c.ctx, 1).ok());
   EXPECT_EQ(listed(c.ctx.warnings), "");
+}
+
+// Each warning the format reference lists for a row, given by a row of that
+// kind: a case per (row, warning), and the warning stands at the case's row.
+struct row_warning_case {
+  row_id row;
+  row_warning kind;
+  edit change;
+  std::string row_text;  // the row the warning names
+  std::string says;
+  std::int32_t write_flag = 1;
+};
+
+// A general row of the example given twice, right after [generale].
+row_warning_case given_twice_case(const row_spec& row) {
+  std::string text = row.example;
+  for (const field_spec& f : row.fields) text += ", " + std::string(f.example);
+  const src file = row.source == source_file::line ? src::line : src::train;
+  const std::string anchor =
+      file == src::line ? "lunghezza percorso,    3000" : "[generale]";
+  std::vector<std::string> rows = {text + " ", text};
+  if (row.id == row_id::line_length) rows = {text};  // the base has one
+  return {row.id, row_warning::given_twice, put_after(file, anchor, rows), text,
+          std::string("a second ") + row.name + " row"};
+}
+
+std::vector<row_warning_case> row_warning_cases() {
+  const src L = src::line;
+  const src T = src::train;
+  std::vector<row_warning_case> cases;
+  for (std::size_t i = 0; i < row_count; ++i)
+    if (grammar_rows()[i].general)
+      cases.push_back(given_twice_case(grammar_rows()[i]));
+  const std::pair<row_id, const char*> references[] = {
+      {row_id::reference_three, "progressiva chilometrica tre"},
+      {row_id::reference_two, "progressiva chilometrica due"},
+      {row_id::reference_one, "progressiva chilometrica uno"}};
+  for (const auto& [row, keyword] : references) {
+    const std::string other = row == row_id::reference_one
+                                  ? "progressiva chilometrica due"
+                                  : "progressiva chilometrica uno";
+    const std::string text = std::string(keyword) + ", 1000, 3000, 0";
+    cases.push_back({row, row_warning::references_cleared,
+                     put_after(L, "lunghezza percorso,    3000",
+                               {other + ", 1000, 2000, 0", text}),
+                     text, "all three references are cleared"});
+  }
+  const auto after = [](src file, const char* anchor, std::string row) {
+    return put_after(file, anchor, {std::move(row)});
+  };
+  cases.push_back({row_id::gradient, row_warning::behind_row_before,
+                   after(L, "pendenza,  1000,   5", "pendenza, 500, 5"),
+                   "pendenza, 500, 5", "does not lie beyond"});
+  cases.push_back({row_id::gradient, row_warning::value_bent,
+                   after(L, "pendenza,  1000,   5", "pendenza, 2000, 200"),
+                   "pendenza, 2000, 200", "does not fit its byte"});
+  cases.push_back({row_id::curve, row_warning::curve_behind,
+                   after(L, "curvad3,  1000,  300", "curvad3, 600, 100"),
+                   "curvad3, 600, 100", "starts behind"});
+  cases.push_back({row_id::curve, row_warning::curves_unread,
+                   after(L, "[curve]", "curvad1, 100, 100"),
+                   "curvad1, 100, 100", "curve rows are passed over", 0});
+  cases.push_back({row_id::mountain, row_warning::mountain_overlap,
+                   after(L, "montagna,   1200,  1800,  2",
+                         "montagna, 1500, "
+                         "2000, 2"),
+                   "montagna, 1500, 2000, 2", "type 3"});
+  cases.push_back({row_id::mountain, row_warning::mountain_empty,
+                   after(L, "montagna,   1200,  1800,  2",
+                         "montagna, 2500, "
+                         "2000, 2"),
+                   "montagna, 2500, 2000, 2", "covers no cell"});
+  cases.push_back(
+      {row_id::text_board, row_warning::utf8_label,
+       after(L, "[indicazioni]", "cartello_indicatore, 2600, \xC3\x88"),
+       "cartello_indicatore, 2600, \xC3\x88", "is UTF-8 text"});
+  cases.push_back({row_id::speed_limit, row_warning::behind_row_before,
+                   after(T, "velocita,    1700,    75", "velocita, 1000, 75"),
+                   "velocita, 1000, 75", "does not lie beyond"});
+  cases.push_back({row_id::speed_limit, row_warning::value_bent,
+                   after(T, "velocita,    1700,    75", "velocita, 2000, 72"),
+                   "velocita, 2000, 72", "steps of 5 km/h"});
+  cases.push_back({row_id::adhesion, row_warning::behind_row_before,
+                   after(T, "aderenza,   0,    100", "aderenza, 0, 100"),
+                   "aderenza, 0, 100", "does not lie beyond"});
+  cases.push_back({row_id::adhesion, row_warning::value_bent,
+                   after(T, "aderenza,   0,    100", "aderenza, 1000, 300"),
+                   "aderenza, 1000, 300", "does not fit its byte"});
+  cases.push_back({row_id::signal, row_warning::value_bent,
+                   after(T, "[segnali]",
+                         "segnale, 2000, 2, 4, 0, 0, 0, 0, 0, "
+                         "0, 0, 50"),
+                   "segnale, 2000, 2, 4, 0, 0, 0, 0, 0, 0, 0, 50",
+                   "raised to 101"});
+  cases.push_back({row_id::slowdown, row_warning::no_warning_board,
+                   after(T, "[rallentamenti]",
+                         "rallentamento, 1200, 60, 200, "
+                         "0, 1, 0"),
+                   "rallentamento, 1200, 60, 200, 0, 1, 0",
+                   "gets no warning board"});
+  const std::string station =
+      "stazione, 2500, 6, -800, 1, 1, 0, 1,1,0, 2,1,1, 0, 20, 2, 0, GELSIO";
+  cases.push_back({row_id::station, row_warning::platform_backwards,
+                   put_instead(T, base_train[12], {station}), station,
+                   "is below 0"});
+  const std::string utf8_station =
+      "stazione, 2500, 6, 800, 1, 1, 0, 1,1,0, 2,1,1, 0, 20, 2, 0, "
+      "GELS\xC3\x8C";
+  cases.push_back({row_id::station, row_warning::utf8_label,
+                   put_instead(T, base_train[12], {utf8_station}), utf8_station,
+                   "is UTF-8 text"});
+  return cases;
+}
+
+TEST(author_warnings, each_row_gives_the_warnings_listed_for_it) {
+  const std::vector<row_warning_case> cases = row_warning_cases();
+  for (std::size_t i = 0; i < row_count; ++i) {
+    const row_spec& row = grammar_rows()[i];
+    for (const row_warning_text& listed_warning : row_warnings(row.id)) {
+      SCOPED_TRACE(std::string(row.name) + ": " + listed_warning.text);
+      int found = 0;
+      for (const row_warning_case& c : cases)
+        found += c.row == row.id && c.kind == listed_warning.kind;
+      EXPECT_EQ(found, 1) << "no case for this warning";
+    }
+  }
+  for (const row_warning_case& c : cases) {
+    SCOPED_TRACE(c.row_text);
+    bool listed_for_row = false;
+    for (const row_warning_text& w : row_warnings(c.row))
+      listed_for_row = listed_for_row || w.kind == c.kind;
+    EXPECT_TRUE(listed_for_row);
+    std::vector<std::string> line_rows = base_line;
+    std::vector<std::string> train_rows = base_train;
+    std::vector<std::string>& edited =
+        c.change.file == src::line ? line_rows : train_rows;
+    ASSERT_TRUE(apply_edit(edited, c.change)) << c.change.anchor;
+    memory_compile m(joined(line_rows), joined(train_rows), c.write_flag, true);
+    EXPECT_EQ(m.ctx.error_code, 0);
+    const std::int32_t line = line_of(edited, c.row_text);
+    ASSERT_GT(line, 0);
+    bool seen = false;
+    for (const author_warning& w : m.ctx.warnings)
+      seen =
+          seen || (w.line == line && w.text.find(c.says) != std::string::npos);
+    EXPECT_TRUE(seen) << "line " << line << "\n" << listed(m.ctx.warnings);
+  }
 }
 
 }  // namespace

@@ -45,6 +45,27 @@ void mark_field_start(source_cursor& cur) {
   }
 }
 
+// Appends the field just read to the trace; a field read while a row is
+// being read is that row's next data field.
+void trace_field(source_cursor& cur, std::string_view text, bool is_number,
+                 std::int64_t value, bool fits) {
+  field_trace& trace = *cur.trace;
+  traced_field f;
+  f.source = trace.source;
+  f.line = cur.field_line;
+  f.column = cur.field_column;
+  f.text.assign(text);
+  f.is_number = is_number;
+  f.value = value;
+  f.fits = fits;
+  if (trace.current_row >= 0) {
+    f.role = field_role::data;
+    f.row = trace.current_row;
+    f.field = trace.next_field++;
+  }
+  trace.fields.push_back(std::move(f));
+}
+
 // Reads sign and digits into a 64-bit value, which is wide enough to tell any
 // field of up to 18 digits from an out-of-range one; longer digit runs are
 // marked as too large.
@@ -104,15 +125,18 @@ bool read_number_as(source_cursor& cur, T& out) {
   consume_delimiter(cur);
 
   std::int64_t value = 0;
-  if (!parse_number(digits, value, cur.last_number))
+  if (!parse_number(digits, value, cur.last_number)) {
+    if (cur.trace != nullptr) trace_field(cur, digits, true, value, false);
     return out_of_range<T>(cur, digits);
+  }
   if (cur.keep_odd_numbers && (cur.last_number == number_form::not_number ||
                                cur.last_number == number_form::cut))
     cur.odd_numbers.push_back({cur.field_line, cur.field_column,
                                cur.last_number, std::string(digits)});
-  if (value < std::numeric_limits<T>::min() ||
-      value > std::numeric_limits<T>::max())
-    return out_of_range<T>(cur, digits);
+  const bool fits = value >= std::numeric_limits<T>::min() &&
+                    value <= std::numeric_limits<T>::max();
+  if (cur.trace != nullptr) trace_field(cur, digits, true, value, fits);
+  if (!fits) return out_of_range<T>(cur, digits);
   out = static_cast<T>(value);
   return true;
 }
@@ -146,6 +170,7 @@ bool read_text_field(source_cursor& cur, std::string& out) {
            !is_line_end(cur.text[cur.pos]))
       ++cur.pos;
     consume_delimiter(cur);
+    if (cur.trace != nullptr) trace_field(cur, out, false, 0, true);
     return true;
   }
   std::size_t start = cur.pos;
@@ -156,6 +181,7 @@ bool read_text_field(source_cursor& cur, std::string& out) {
   while (end > start && is_blank(cur.text[end - 1])) --end;
   out.assign(cur.text.substr(start, end - start));
   consume_delimiter(cur);
+  if (cur.trace != nullptr) trace_field(cur, out, false, 0, true);
   return true;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "model/cell_geometry.h"
+#include "model/compile_context.h"
 #include "model/packing.h"
 
 // How the last numeric field read looked; only reports to authors use it.
@@ -68,6 +69,8 @@ struct source_cursor {
   std::string failed_text;
   std::int64_t failed_min = 0;
   std::int64_t failed_max = 0;
+  // When set, every field read is appended to it (see compile_context.h).
+  field_trace* trace = nullptr;
 };
 
 inline source_cursor make_cursor(std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "model/error_codes.h"
 #include "reader/field_reader.h"
 
 namespace {
@@ -330,7 +331,64 @@ constexpr const char* train_sections[] = {
     "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
     "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
 
+// The codes of each row, as its handler records them (line_reader.cpp,
+// line_rows.cpp, train_reader.cpp and the *_rows.cpp of the train source).
+constexpr std::int32_t fault = code_reading_failure;
+constexpr std::int32_t line_length_codes[] = {fault, code_line_too_long};
+constexpr std::int32_t reference_codes[] = {fault,
+                                            code_reference_not_whole_cells};
+constexpr std::int32_t read_only_codes[] = {fault};
+constexpr std::int32_t repetition_codes[] = {
+    fault, code_repetition_start, code_repetition_end, code_repetition_count};
+constexpr std::int32_t gradient_codes[] = {fault, code_beyond_grid,
+                                           code_gradient_beyond_grid};
+constexpr std::int32_t curve_codes[] = {
+    fault, code_beyond_grid, code_no_curve_class, code_curve_beyond_plan};
+constexpr std::int32_t mountain_codes[] = {fault, code_beyond_grid,
+                                           code_too_many_mountains,
+                                           code_mountain_outside_grid};
+constexpr std::int32_t speed_board_codes[] = {fault, code_beyond_grid,
+                                              code_speed_board_cell_taken};
+constexpr std::int32_t text_board_codes[] = {fault, code_beyond_grid,
+                                             code_text_board_cell_taken,
+                                             code_board_slots_used_up};
+constexpr std::int32_t fill_codes[] = {fault, code_beyond_grid};
+constexpr std::int32_t signal_codes[] = {
+    fault, code_beyond_grid, code_signal_cell_taken, code_signal_before_origin};
+constexpr std::int32_t slowdown_codes[] = {fault,
+                                           code_beyond_grid,
+                                           code_warning_board_cell_taken,
+                                           code_slowdown_start_cell_taken,
+                                           code_slowdown_end_cell_taken,
+                                           code_slowdown_outside_grid,
+                                           code_pre_warning_cell_taken};
+constexpr std::int32_t code_marker_codes[] = {fault, code_beyond_grid,
+                                              code_code_marker_outside_grid,
+                                              code_code_marker_cell_taken};
+constexpr std::int32_t station_codes[] = {fault,
+                                          code_too_many_stations,
+                                          code_beyond_grid,
+                                          code_station_position,
+                                          code_station_length,
+                                          code_station_beyond_grid,
+                                          code_station_marker_too_early,
+                                          code_stations_too_close};
+
+constexpr code_list codes_by_row[] = {
+    line_length_codes, reference_codes,   reference_codes, reference_codes,
+    read_only_codes,   read_only_codes,   read_only_codes, repetition_codes,
+    gradient_codes,    curve_codes,       mountain_codes,  speed_board_codes,
+    text_board_codes,  read_only_codes,   read_only_codes, fill_codes,
+    fill_codes,        read_only_codes,   read_only_codes, signal_codes,
+    slowdown_codes,    code_marker_codes, station_codes,
+};
+static_assert(std::size(codes_by_row) == row_count);
+
 }  // namespace
+
+code_list row_codes(row_id row) {
+  return codes_by_row[static_cast<std::size_t>(row)];
+}
 
 const row_spec* grammar_rows() { return rows; }
 

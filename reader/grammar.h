@@ -116,6 +116,22 @@ struct section_list {
 };
 section_list grammar_sections(source_file source);
 
+// The codes a row of this kind can record while it is read: code 25 (a
+// field missing or out of range) first, then the codes of the row's own
+// checks. Code 2 is found after both sources are read, in the kilometre
+// references, and the marker codes (11 to 13, 114) belong to no row.
+struct code_list {
+  const std::int32_t* items = nullptr;
+  std::size_t count = 0;
+
+  template <std::size_t n>
+  constexpr code_list(const std::int32_t (&array)[n])  // NOLINT: implicit
+      : items(array), count(n) {}
+  const std::int32_t* begin() const { return items; }
+  const std::int32_t* end() const { return items + count; }
+};
+code_list row_codes(row_id row);
+
 // The keyword test of a row: both keywords occur in the token, with the row's
 // letter-case rule, or with case ignored throughout when `any_case` is set.
 bool row_matches(const row_spec& row, std::string_view token,

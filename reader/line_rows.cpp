@@ -1,5 +1,6 @@
 #include "reader/line_rows.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -117,6 +118,11 @@ row_result read_gradient_row(compile_context& ctx, line_reading& r) {
     return line_coded_error(ctx, r);
   }
   r.current_gradient = g;
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "gradient of the cells from cell " +
+                         std::to_string(r.gradient_fill) +
+                         " up to the next gradient row, stored as byte " +
+                         std::to_string(encode_gradient(g)));
   return row_result::next;
 }
 
@@ -136,6 +142,12 @@ row_result read_curve_row(compile_context& ctx, line_reading& r) {
   }
   if (contains_keyword(ctx.current_token, "s")) kappa = -kappa;
   note_curve_row(ctx, r.notes, s, lc, r.curve_metre);
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "plan metres " +
+                         std::to_string(std::max<std::int64_t>(
+                             std::int64_t{s} + 1, r.curve_metre)) +
+                         " to " + std::to_string(std::int64_t{s} + lc) +
+                         ", turning " + std::to_string(kappa) + " per metre");
 
   // Metres up to the start continue the last direction; the curve itself
   // turns metres s + 1 to s + lc. A row behind the walk only turns what is
@@ -171,6 +183,12 @@ void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
   (void)nearest_i32(stretch_place(static_cast<double>(inizio)), first);
   (void)nearest_i32(stretch_place(static_cast<double>(fine)), end_cell);
   std::int64_t last = static_cast<std::int64_t>(end_cell) - 1;
+  if (ctx.trace != nullptr)
+    trace_place(ctx, first > last ? std::string("no cell")
+                                  : "cells " + std::to_string(first) + " to " +
+                                        std::to_string(last) + ", type " +
+                                        std::to_string(tipo) +
+                                        (tunnel ? ", a tunnel" : ""));
   if (first > last) return;
   // The end is never checked against the grid, and a start before the origin
   // passes the position check; such a stretch is refused whole.
@@ -230,6 +248,12 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
   if (!pack_speed_board(parts, *cell)) return false;
   cell->kind = kind_speed_board;
   note_cell_owner(ctx, cell);
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "cell " + std::to_string(point_cell(posizione)) +
+                         ": value1 " + std::to_string(cell->value1) +
+                         ", value2 " + std::to_string(cell->value2) +
+                         ", value3 " + std::to_string(cell->value3) +
+                         ", value4 " + std::to_string(cell->value4));
   return true;
 }
 
@@ -287,6 +311,10 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
   note_cell_owner(ctx, cell);
   cell->value1 = static_cast<std::int16_t>(r.board_slot);
   slot->label = ctx.current_token;
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "cell " + std::to_string(point_cell(position)) +
+                         ", its text in line table slot " +
+                         std::to_string(r.board_slot));
   --r.board_slot;
   return row_result::next;
 }

@@ -38,6 +38,15 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
   pack_signal(parts, *cell);
   tempo = raised_timer(tempo);
   cell->timer = encode_signal_timer(sx, tempo);
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "cell " + std::to_string(k) + ": value1 " +
+                         std::to_string(cell->value1) + ", value2 " +
+                         std::to_string(cell->value2) + ", value3 " +
+                         std::to_string(cell->value3) + ", value4 " +
+                         std::to_string(cell->value4) + ", timer " +
+                         std::to_string(cell->timer) +
+                         "; approach marks in cells " + std::to_string(k - 2) +
+                         " to " + std::to_string(k - 8));
 
   // The marks overwrite whatever approach code the cells hold, marks of an
   // earlier signal or station included: the row read last wins. A signal in

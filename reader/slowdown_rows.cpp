@@ -81,6 +81,15 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   end.value1 = low16(v);
   start.value3 = low16(f_tt);
   end.value3 = low16(f_tt);
+  if (ctx.trace != nullptr)
+    trace_place(
+        ctx, "start cell " + std::to_string(s) + ", end cell " +
+                 std::to_string(e) +
+                 (has_board ? ", warning board in cell " + std::to_string(w)
+                            : std::string(", no warning board")) +
+                 (f_ta != 0 ? ", pre-warning cells " + std::to_string(h - 3) +
+                                  " to " + std::to_string(h)
+                            : std::string()));
 
   if (f_ta == 0) return;
   for (std::int64_t i = 0; i < 4; ++i) {
@@ -139,6 +148,10 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
     ctx.error_taken_cell = static_cast<std::int32_t>(q);
     return r;
   }
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "cell " + std::to_string(q) +
+                         (c >= 1 ? ", code " + std::to_string(c)
+                                 : std::string(", without a code")));
   if (c >= 1) {
     cell->kind = kind_code_marker;
     cell->value1 = low16(c);

@@ -147,6 +147,14 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     }
   }
 
+  if (ctx.trace != nullptr)
+    trace_place(ctx,
+                "line table slot " + std::to_string(n) + ": platform " +
+                    std::to_string(station.from_m) + " to " +
+                    std::to_string(station.to_m) + " m" +
+                    (marked ? ", marker in cell " +
+                                  std::to_string(nearest_index(marker_place(d)))
+                            : std::string(", no cells on the track")));
   ++reading.station_slot;
   if (reading.station_slot >= board_slot)
     return refuse_row_keep_position(ctx, reading, code_too_many_stations);

@@ -80,6 +80,10 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
   reading.previous_speed_kmh = v;
   reading.previous_speed_line = speed_line;
   reading.previous_speed_column = speed_column;
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "speed limit of the cells from cell " +
+                         std::to_string(reading.speed_fill_index) +
+                         " up to the next speed limit row");
   return row_result::next;
 }
 
@@ -103,6 +107,11 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
                      encode_adhesion(reading.previous_adhesion));
   }
   reading.previous_adhesion = a;
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "adhesion of the cells from cell " +
+                         std::to_string(reading.adhesion_fill_index) +
+                         " up to the next adhesion row, stored as byte " +
+                         std::to_string(encode_adhesion(a)));
   return row_result::next;
 }
 

@@ -17,6 +17,8 @@
 #include "tool/check.h"
 #include "tool/diagnostics.h"
 #include "tool/dump.h"
+#include "tool/explain.h"
+#include "tool/new_scenario.h"
 #include "tool/plot.h"
 
 namespace {
@@ -27,6 +29,7 @@ constexpr int status_stopped = 2;
 struct tool_options {
   std::string dir;  // as the author gave it; empty: the current directory
   bool force = false;
+  bool annotated = false;  // export: comments before the rows
   std::string scenario = embedded_scenario_name;
   std::string train = embedded_train_name;
   bool no_profile = false;
@@ -114,8 +117,9 @@ int run_export(const tool_options& o, std::ostream& err) {
     }
   }
   using writer = step_result (*)(compile_context&);
-  for (writer write :
-       {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
+  for (writer write : {o.annotated ? dati_linea_annotated : dati_linea,
+                       o.annotated ? dati_treno_annotated : dati_treno,
+                       dati_note, dati_rallentamenti, dati_scheda}) {
     step_result r = write(ctx);
     if (!r.ok()) {
       err << program_name << ": error: " << r.detail << '\n';
@@ -407,6 +411,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
       "the current directory)");
   export_command->add_flag("--force", o.force,
                            "replace files of the same names");
+  export_command->add_flag("--annotated", o.annotated,
+                           "put a comment before the rows of each kind");
 
   CLI::App* compile_command = app.add_subcommand(
       "compile",
@@ -432,10 +438,14 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   CLI::App* dump_command = add_dump_command(app, dump_o);
   plot_options plot_o;
   CLI::App* plot_command = add_plot_command(app, plot_o);
+  explain_options explain_o;
+  CLI::App* explain_command = add_explain_command(app, explain_o);
+  new_options new_o;
+  CLI::App* new_command = add_new_command(app, new_o);
 
-  const std::vector<CLI::App*> commands = {export_command, compile_command,
-                                           check_command, dump_command,
-                                           plot_command};
+  const std::vector<CLI::App*> commands = {
+      export_command, compile_command, check_command, dump_command,
+      plot_command,   explain_command, new_command};
   std::vector<std::string> command_names;
   for (const CLI::App* command : commands)
     command_names.push_back(command->get_name());
@@ -525,5 +535,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (check_command->parsed()) return run_check(o, out, err);
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
   if (plot_command->parsed()) return run_plot(plot_o, err);
+  if (explain_command->parsed()) return run_explain(explain_o, out, err);
+  if (new_command->parsed()) return run_new(new_o, err);
   return run_compile(o, out, err);
 }

@@ -1,0 +1,249 @@
+#include "tool/explain.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/compile_context.h"
+#include "platform/platform.h"
+#include "reader/format_reference.h"
+#include "reader/grammar.h"
+#include "run/error_messages.h"
+#include "run/run_sequence.h"
+#include "tool/check.h"
+
+namespace {
+
+constexpr int status_stopped = 2;
+constexpr std::string_view line_suffix = "_linea.txt";
+constexpr std::string_view train_suffix = "-.txt";
+
+bool ends_with(std::string_view s, std::string_view end) {
+  return s.size() > end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+// FILE:LINE, when `what` ends in a colon and digits.
+bool split_file_line(const std::string& what, std::string& file,
+                     std::int32_t& line) {
+  const std::size_t colon = what.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == what.size() ||
+      what.size() - colon > 9)
+    return false;
+  std::int32_t n = 0;
+  for (std::size_t i = colon + 1; i < what.size(); ++i) {
+    if (what[i] < '0' || what[i] > '9') return false;
+    n = n * 10 + (what[i] - '0');
+  }
+  file = what.substr(0, colon);
+  line = n;
+  return true;
+}
+
+int explain_keyword(const std::string& keyword, std::ostream& out,
+                    std::ostream& err) {
+  bool found = false;
+  for (std::size_t i = 0; i < row_count; ++i) {
+    const row_spec& row = grammar_rows()[i];
+    if (!row_matches(row, keyword, true) && keyword != row.name) continue;
+    out << (found ? "\n" : "") << row_reference(row);
+    found = true;
+  }
+  if (found) return 0;
+  err << "scenario_tool: error: no row has the keyword '" << keyword
+      << "'; the rows are";
+  for (std::size_t i = 0; i < row_count; ++i)
+    err << (i == 0 ? " " : ", ") << grammar_rows()[i].written;
+  err << " (docs/format.md describes them)\n";
+  return status_stopped;
+}
+
+// The directory part of a path ("" for a bare name) and the name.
+void split_path(const std::string& path, std::string& dir, std::string& name) {
+  const std::size_t slash = path.find_last_of("/\\");
+  dir = slash == std::string::npos ? "" : path.substr(0, slash);
+  if (slash == 0) dir = path.substr(0, 1);
+  name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The scenario and train names of a source, and which source it is. A
+// train source's name holds the scenario name, which may itself hold '_':
+// the scenario is the one whose line source stands beside it.
+std::string source_names(const platform_files& files, const std::string& name,
+                         const std::string& train_option, compile_context& ctx,
+                         error_source& source) {
+  if (ends_with(name, line_suffix)) {
+    ctx.scenario_name = name.substr(0, name.size() - line_suffix.size());
+    ctx.train_name = train_option.empty() ? embedded_train_name : train_option;
+    source = error_source::line_source;
+    return "";
+  }
+  if (!ends_with(name, train_suffix))
+    return name +
+           " is no source: a line source is named NAME_linea.txt and a train "
+           "source NAME_TRAIN-.txt";
+  const std::string stem = name.substr(0, name.size() - train_suffix.size());
+  for (std::size_t i = stem.find('_'); i != std::string::npos;
+       i = stem.find('_', i + 1)) {
+    const std::string scenario = stem.substr(0, i);
+    if (!file_exists(files, scenario + std::string(line_suffix))) continue;
+    ctx.scenario_name = scenario;
+    ctx.train_name = stem.substr(i + 1);
+    source = error_source::train_source;
+    return "";
+  }
+  return "no line source SCENARIO_linea.txt stands beside " + name +
+         ": a train source is read over the grid of its line";
+}
+
+std::string number_text(const traced_field& f, const field_spec& spec) {
+  std::string text = std::to_string(f.value);
+  if (!spec.unit.empty()) text += " " + std::string(spec.unit);
+  return text;
+}
+
+const row_spec* row_of(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= row_count) return nullptr;
+  return &grammar_rows()[index];
+}
+
+// What the reader did with one field, in a sentence or two.
+std::string field_account(const traced_field& f) {
+  const row_spec* row = row_of(f.row);
+  switch (f.role) {
+    case field_role::keyword: {
+      std::string text = std::string("keyword: starts a ") + row->name +
+                         " row (its section is " + row->section + ")";
+      if (const row_spec* second = row_of(f.second_row))
+        text += std::string(", and a ") + second->name +
+                " row after it, with fields of its own";
+      if (!f.place.empty()) text += "\n      placed: " + f.place;
+      return text;
+    }
+    case field_role::data: {
+      if (row == nullptr || f.field < 0 ||
+          static_cast<std::size_t>(f.field) >= row->fields.count)
+        return "a field of the row";
+      const field_spec& spec = row->fields.items[f.field];
+      std::string text = std::string(row->name) + " field " +
+                         std::to_string(f.field + 1) + ", " +
+                         std::string(spec.name) + ": ";
+      if (f.is_number && !f.fits)
+        return text + "does not fit its field (" + field_type_words(spec.type) +
+               "): the reading fails with code 25";
+      text += f.is_number ? number_text(f, spec) : "'" + f.text + "'";
+      return text + "; stored in " + std::string(spec.stored);
+    }
+    case field_role::comment:
+      return "a comment: passed over";
+    case field_role::section:
+      return "a section marker";
+    case field_role::passed_over:
+      return "passed over: it starts no row here";
+    case field_role::empty:
+      return "an empty field: passed over";
+    case field_role::never_read:
+      return "the last field of the file: never examined";
+    case field_role::before_general:
+      return "stands before [generale]: never read";
+    case field_role::unexamined:
+      break;
+  }
+  return "not read: the reading ended before it";
+}
+
+// The line of the text, without its line end; false when there is none.
+bool line_text(const std::string& text, std::int32_t line, std::string& out) {
+  std::size_t start = 0;
+  for (std::int32_t n = 1; n < line; ++n) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) return false;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  if (start >= text.size() && line > 1) return false;
+  out = text.substr(start, text.find_first_of("\r\n", start) - start);
+  return true;
+}
+
+int explain_line(const explain_options& o, const std::string& path,
+                 std::int32_t line, std::ostream& out, std::ostream& err) {
+  std::string dir;
+  std::string name;
+  split_path(path, dir, name);
+  compile_context ctx;
+  ctx.files.directory = dir.empty() ? "." : dir;
+  ctx.files.headless = true;
+  ctx.files.keep_sources = true;
+  ctx.collect_warnings = true;
+  error_source source = error_source::none;
+  const std::string fault = source_names(ctx.files, name, o.train, ctx, source);
+  if (!fault.empty()) {
+    err << "scenario_tool: error: " << fault << '\n';
+    return status_stopped;
+  }
+  std::string text;
+  const step_result read = read_file(ctx.files, name, text);
+  if (!read.ok()) {
+    err << "scenario_tool: error: " << read.detail << '\n';
+    return status_stopped;
+  }
+  std::string written;
+  if (line < 1 || !line_text(text, line, written)) {
+    err << "scenario_tool: error: " << path << " has no line " << line << '\n';
+    return status_stopped;
+  }
+
+  field_trace trace;
+  ctx.trace = &trace;
+  memory_disk disk;
+  (void)compile_in_memory(ctx, disk, 1);
+
+  out << path << ':' << line << ": " << written << '\n';
+  bool any = false;
+  for (const traced_field& f : trace.fields) {
+    if (f.source != source || f.line != line) continue;
+    out << "  col " << f.column << "  '" << f.text << "'  " << field_account(f)
+        << '\n';
+    any = true;
+  }
+  if (!any) out << "  no field begins on this line\n";
+  for (const author_warning& w : ctx.warnings) {
+    if (w.where != source || w.line != line) continue;
+    out << "  " << (w.is_error ? "error: " : "warning: ") << w.text << '\n';
+  }
+  if (ctx.error_code != 0 && ctx.error_where == source &&
+      ctx.error_line == line) {
+    out << "  " << describe_error_slot(ctx);
+    if (ctx.error_code == code_reading_failure && !ctx.error_detail.empty())
+      out << ": " << ctx.error_detail;
+    out << '\n';
+  }
+  return 0;
+}
+
+}  // namespace
+
+CLI::App* add_explain_command(CLI::App& app, explain_options& o) {
+  CLI::App* command = app.add_subcommand(
+      "explain",
+      "show a row's fields as docs/format.md gives them (explain KEYWORD), "
+      "or how one line of a source is read (explain FILE:LINE)");
+  command
+      ->add_option("WHAT", o.what,
+                   "a row keyword, such as stazione, or FILE:LINE of a "
+                   "line or train source")
+      ->required();
+  command->add_option("--train", o.train,
+                      "the train whose source is read with a line source "
+                      "(default: the embedded train)");
+  return command;
+}
+
+int run_explain(const explain_options& o, std::ostream& out,
+                std::ostream& err) {
+  std::string file;
+  std::int32_t line = 0;
+  if (split_file_line(o.what, file, line))
+    return explain_line(o, file, line, out, err);
+  return explain_keyword(o.what, out, err);
+}

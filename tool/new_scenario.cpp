@@ -1,0 +1,168 @@
+#include "tool/new_scenario.h"
+
+#include "platform/platform.h"
+#include "reader/field_reader.h"
+#include "scenario/embedded_scenario.h"
+#include "scenario/write_document.h"
+
+namespace {
+
+constexpr int status_stopped = 2;
+
+// The row a line starts, judged by its first field as the readers judge a
+// keyword; null for section markers, comments and anything else.
+const row_spec* row_of_line(const std::string& line, source_file source) {
+  const std::string first = line.substr(0, line.find(','));
+  if (is_comment(first) || is_section_marker(first)) return nullptr;
+  for (const row_spec& row : source_rows(source))
+    if (row_matches(row, first)) return &row;
+  return nullptr;
+}
+
+// The names become parts of file names, so a separator would put a file
+// outside the directory the author named.
+std::string check_name(const std::string& name) {
+  if (name.empty()) return "a name cannot be empty";
+  for (char c : name) {
+    if (c == '/' || c == '\\')
+      return "a name is part of a file name and cannot hold '/' or '\\': " +
+             name;
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F)
+      return "a name cannot hold control characters";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string row_comment(const row_spec& row) {
+  std::string text = std::string("-- ") + row.name + ":";
+  const char* separator = " ";
+  for (const field_spec& f : row.fields) {
+    text += separator + std::string(f.name);
+    if (!f.unit.empty()) text += " (" + std::string(f.unit) + ")";
+    separator = " / ";
+  }
+  return text;
+}
+
+std::vector<std::string> with_row_comments(
+    const std::vector<std::string>& lines, source_file source) {
+  std::vector<std::string> out;
+  const row_spec* before = nullptr;
+  for (const std::string& line : lines) {
+    const row_spec* row = row_of_line(line, source);
+    if (row != nullptr && row != before) out.push_back(row_comment(*row));
+    before = row;
+    out.push_back(line);
+  }
+  return out;
+}
+
+std::vector<std::string> new_line_rows() {
+  return {"[generale]",
+          "lunghezza percorso,    3000",
+          "[curve]",
+          "curvad3,  1000,  300",
+          "[pendenze]",
+          "pendenza,     0,    0",
+          "pendenza,  1200,    4",
+          "[montagne]",
+          "[cartelli]",
+          "[indicazioni]",
+          "[fine]"};
+}
+
+std::vector<std::string> new_train_rows() {
+  return {
+      "[generale]",
+      "numero vetture,    5",
+      "percentuale massa frenata,    100",
+      "sabbia,    0",
+      "orologio,    8    0    0",
+      "[aderenze]",
+      "aderenza,     0,    100",
+      "[vel_limite]",
+      "velocita,     0,    80",
+      "[stazioni]",
+      "stazione,     200,  2,  800,  1, 1, 0,  1,1,0,  2,1,1,    1,   8, 0, 0, "
+      "START",
+      "stazione,    2500,  6,  800,  1, 1, 0,  1,1,0,  2,1,1,    0,   8, 4, 0, "
+      "END",
+      "[rallentamenti]",
+      "[segnali]",
+      "segnale,    1000,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
+      "[codici]",
+      "[fine]",
+  };
+}
+
+step_result dati_linea_annotated(compile_context& ctx) {
+  return write_document(
+      ctx, line_source_name(ctx),
+      with_row_comments(line_source_document(), source_file::line));
+}
+
+step_result dati_treno_annotated(compile_context& ctx) {
+  return write_document(
+      ctx, train_source_name(ctx),
+      with_row_comments(train_source_document(), source_file::train));
+}
+
+CLI::App* add_new_command(CLI::App& app, new_options& o) {
+  CLI::App* command = app.add_subcommand(
+      "new",
+      "write a small line source and train source of your own, with comments "
+      "that say what each row is");
+  command->add_option("--scenario", o.scenario, "the scenario name")
+      ->required()
+      ->check(check_name, "NAME");
+  command->add_option("--train", o.train, "the train name")
+      ->required()
+      ->check(check_name, "NAME");
+  command
+      ->add_option("--dir", o.dir,
+                   "the directory to write into (default: the current "
+                   "directory)")
+      ->check(CLI::ExistingDirectory);
+  command->add_flag("--force", o.force, "replace files of the same names");
+  return command;
+}
+
+int run_new(const new_options& o, std::ostream& err) {
+  compile_context ctx;
+  ctx.scenario_name = o.scenario;
+  ctx.train_name = o.train;
+  ctx.files.directory = o.dir.empty() ? "." : o.dir;
+  ctx.files.headless = true;
+  const std::string line_name = line_source_name(ctx);
+  const std::string train_name = train_source_name(ctx);
+  if (!o.force) {
+    bool found = false;
+    for (const std::string& name : {line_name, train_name}) {
+      if (!file_exists(ctx.files, name)) continue;
+      err << "scenario_tool: error: "
+          << (o.dir.empty() ? name : join_path(o.dir, name))
+          << " already exists\n";
+      found = true;
+    }
+    if (found) {
+      err << "scenario_tool: nothing written; use --force to replace these "
+             "files\n";
+      return status_stopped;
+    }
+  }
+  for (const auto& [name, lines] :
+       {std::pair{line_name,
+                  with_row_comments(new_line_rows(), source_file::line)},
+        std::pair{train_name,
+                  with_row_comments(new_train_rows(), source_file::train)}}) {
+    const step_result r = write_document(ctx, name, lines);
+    if (!r.ok()) {
+      err << "scenario_tool: error: " << r.detail << '\n';
+      return status_stopped;
+    }
+  }
+  return 0;
+}
