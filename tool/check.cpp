@@ -1,5 +1,7 @@
 #include "tool/check.h"
 
+#include <filesystem>
+
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
@@ -55,5 +57,29 @@ bool warn_if_older_than_sources(const platform_files& files,
            "shown is an earlier build\n";
     return true;
   }
+  return false;
+}
+
+std::string name_fault(const std::string& name) {
+  if (name.empty()) return "a name cannot be empty";
+  for (char c : name) {
+    if (c == '/' || c == '\\')
+      return "a name is part of a file name and cannot hold '/' or '\\': " +
+             name;
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F)
+      return "a name cannot hold control characters";
+  }
+  return "";
+}
+
+bool make_directory(const std::string& dir, std::ostream& err) {
+  if (dir.empty()) return true;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!ec && std::filesystem::is_directory(dir, ec)) return true;
+  err << "scenario_tool: error: cannot make the directory " << dir << ": "
+      << (ec ? ec.message() : std::string("a file of that name is there"))
+      << '\n';
   return false;
 }

@@ -46,3 +46,13 @@ bool warn_if_older_than_sources(const platform_files& files,
                                 const std::string& binary,
                                 const std::vector<std::string>& sources,
                                 std::ostream& err);
+
+// What is wrong with a scenario or train name, or empty when nothing is. The
+// names become parts of file names, so a separator would put a file outside
+// the directory the author named.
+std::string name_fault(const std::string& name);
+
+// Makes `dir` (and the folders above it) when it does not exist; a command
+// that writes files into it calls this first. Empty stands for the current
+// directory. False, with a message on `err`, when it cannot be made.
+bool make_directory(const std::string& dir, std::ostream& err);

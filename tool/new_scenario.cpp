@@ -4,6 +4,7 @@
 #include "reader/field_reader.h"
 #include "scenario/embedded_scenario.h"
 #include "scenario/write_document.h"
+#include "tool/check.h"
 
 namespace {
 
@@ -17,21 +18,6 @@ const row_spec* row_of_line(const std::string& line, source_file source) {
   for (const row_spec& row : source_rows(source))
     if (row_matches(row, first)) return &row;
   return nullptr;
-}
-
-// The names become parts of file names, so a separator would put a file
-// outside the directory the author named.
-std::string check_name(const std::string& name) {
-  if (name.empty()) return "a name cannot be empty";
-  for (char c : name) {
-    if (c == '/' || c == '\\')
-      return "a name is part of a file name and cannot hold '/' or '\\': " +
-             name;
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F)
-      return "a name cannot hold control characters";
-  }
-  return "";
 }
 
 }  // namespace
@@ -117,20 +103,19 @@ CLI::App* add_new_command(CLI::App& app, new_options& o) {
       "that say what each row is");
   command->add_option("--scenario", o.scenario, "the scenario name")
       ->required()
-      ->check(check_name, "NAME");
+      ->check(name_fault, "NAME");
   command->add_option("--train", o.train, "the train name")
       ->required()
-      ->check(check_name, "NAME");
-  command
-      ->add_option("--dir", o.dir,
-                   "the directory to write into (default: the current "
-                   "directory)")
-      ->check(CLI::ExistingDirectory);
+      ->check(name_fault, "NAME");
+  command->add_option("--dir", o.dir,
+                      "the directory to write into, made when it does not "
+                      "exist (default: the current directory)");
   command->add_flag("--force", o.force, "replace files of the same names");
   return command;
 }
 
 int run_new(const new_options& o, std::ostream& err) {
+  if (!make_directory(o.dir, err)) return status_stopped;
   compile_context ctx;
   ctx.scenario_name = o.scenario;
   ctx.train_name = o.train;

@@ -1012,20 +1012,6 @@ std::string plot_svg(const plot_input& in) {
 
 namespace {
 
-// The names become parts of file names; a separator would read a file
-// outside the directory the author named.
-std::string check_plot_name(const std::string& name) {
-  if (name.empty()) return "a name cannot be empty";
-  for (char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F)
-      return "a name is part of a file name and cannot hold '/', '\\' or "
-             "control characters: " +
-             name;
-  }
-  return "";
-}
-
 // Reads and decodes one file of the scenario; false (reported) on a fault.
 template <typename model>
 bool load(const platform_files& files, const std::string& dir,
@@ -1062,10 +1048,10 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
                    "directory)")
       ->check(CLI::ExistingDirectory);
   command->add_option("--scenario", o.scenario, "the scenario name")
-      ->check(check_plot_name, "NAME")
+      ->check(name_fault, "NAME")
       ->capture_default_str();
   command->add_option("--train", o.train, "the train name")
-      ->check(check_plot_name, "NAME")
+      ->check(name_fault, "NAME")
       ->capture_default_str();
   command->add_option("--out", o.out_file, "the SVG file to write")->required();
   return command;

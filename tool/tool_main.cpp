@@ -46,21 +46,6 @@ struct tool_options {
   bool train_given = false;
 };
 
-// The names become parts of file names, so a separator would put a file
-// outside the directory the author named.
-std::string check_name(const std::string& name) {
-  if (name.empty()) return "a name cannot be empty";
-  for (char c : name) {
-    if (c == '/' || c == '\\')
-      return "a name is part of a file name and cannot hold '/' or '\\': " +
-             name;
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F)
-      return "a name cannot hold control characters";
-  }
-  return "";
-}
-
 // A file as the author should see it: under the directory as it was given,
 // or bare when the tool works in the current directory.
 std::string shown(const tool_options& o, const std::string& name) {
@@ -85,17 +70,7 @@ compile_context make_context(const tool_options& o, const std::string& scenario,
 }
 
 int run_export(const tool_options& o, std::ostream& err) {
-  if (!o.dir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(o.dir, ec);
-    if (ec || !std::filesystem::is_directory(o.dir, ec)) {
-      err << program_name << ": error: cannot make the directory " << o.dir
-          << (ec ? ": " + ec.message()
-                 : std::string(": a file of that name is there"))
-          << '\n';
-      return status_stopped;
-    }
-  }
+  if (!make_directory(o.dir, err)) return status_stopped;
   compile_context ctx =
       make_context(o, embedded_scenario_name, embedded_train_name);
   // Exporting over an edited scenario would silently throw the author's work
@@ -341,12 +316,12 @@ void add_compile_options(CLI::App& command, tool_options& o) {
       .add_option("--scenario", o.scenario,
                   "the scenario name (default: that of the one pair of "
                   "sources in the directory, or Cendra_Gelsio2)")
-      ->check(check_name, "NAME");
+      ->check(name_fault, "NAME");
   command
       .add_option("--train", o.train,
                   "the train name (default: that of the one pair of sources "
                   "in the directory, or EC 482)")
-      ->check(check_name, "NAME");
+      ->check(name_fault, "NAME");
   command.add_flag(
       "--no-profile", o.no_profile,
       "compile without the curve table; the line profile file is not written");
