@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/step_result.h"
+#include "platform/platform.h"
 
 // The OS errors the fault hooks stand in for.
 enum class os_error {
@@ -32,6 +33,15 @@ step_result os_read_file(const std::string& path, std::string& out);
 step_result os_replace_file(const std::string& path,
                             const std::vector<std::uint8_t>& bytes,
                             bool torn_write);
+
+// os_replace_file for content given a piece at a time (platform.h): each
+// piece is written as it comes, so only one piece is ever held. The
+// temporary file is flushed to the disk before the rename only with `flush`.
+// With `torn_write` the write stops halfway through the first piece and fails
+// as a full disk would.
+step_result os_replace_file_piecewise(const std::string& path,
+                                      piecewise_content content, bool flush,
+                                      bool torn_write);
 
 // Removes the file; a file that does not exist is not an error.
 step_result os_remove_file(const std::string& path);

@@ -69,6 +69,60 @@ step_result replace_file(const platform_files& files, std::string_view name,
   return os_replace_file(join_path(files.directory, name), bytes, torn_write);
 }
 
+step_result replace_file_piecewise(const platform_files& files,
+                                   std::string_view name,
+                                   piecewise_content content) {
+  const bool torn_write = hook_names(files.fail_create, name);
+  if (files.memory != nullptr) {
+    if (torn_write)
+      return injected_fault(files, "write", name, os_error::disk_full);
+    // The memory disk holds every file whole anyway: the pieces are joined.
+    std::vector<std::uint8_t> bytes, piece;
+    for (;;) {
+      piece.clear();
+      content.next(content.state, piece);
+      if (piece.empty()) break;
+      bytes.insert(bytes.end(), piece.begin(), piece.end());
+    }
+    memory_replace_file(*files.memory, name, bytes);
+    return step_ok();
+  }
+  return os_replace_file_piecewise(join_path(files.directory, name), content,
+                                   true, torn_write);
+}
+
+namespace {
+
+// The one piece of a scratch file: all its bytes, then the end.
+struct single_piece {
+  const std::vector<std::uint8_t>* bytes;
+  bool given = false;
+};
+
+void next_of_single_piece(void* state, std::vector<std::uint8_t>& piece) {
+  single_piece& s = *static_cast<single_piece*>(state);
+  if (!s.given) piece = *s.bytes;
+  s.given = true;
+}
+
+}  // namespace
+
+step_result replace_scratch_file(const platform_files& files,
+                                 std::string_view name,
+                                 const std::vector<std::uint8_t>& bytes) {
+  const bool torn_write = hook_names(files.fail_create, name);
+  if (files.memory != nullptr) {
+    if (torn_write)
+      return injected_fault(files, "write", name, os_error::disk_full);
+    memory_replace_file(*files.memory, name, bytes);
+    return step_ok();
+  }
+  single_piece state{&bytes};
+  return os_replace_file_piecewise(join_path(files.directory, name),
+                                   {next_of_single_piece, &state}, false,
+                                   torn_write);
+}
+
 step_result remove_file(const platform_files& files, std::string_view name) {
   if (hook_names(files.fail_remove, name))
     return injected_fault(files, "remove", name, os_error::access_denied);

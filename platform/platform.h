@@ -57,6 +57,31 @@ step_result read_file(const platform_files& files, std::string_view name,
 step_result replace_file(const platform_files& files, std::string_view name,
                          const std::vector<std::uint8_t>& bytes);
 
+// A file's content handed over a piece at a time, so that a large file is
+// never held whole in memory. Each call of `next` appends the next piece to
+// `piece`, which it is given empty; a piece left empty ends the content.
+// `state` is the producer's own: where it stands and what it reads from.
+struct piecewise_content {
+  void (*next)(void* state, std::vector<std::uint8_t>& piece);
+  void* state;
+};
+
+// replace_file for content given a piece at a time: each piece goes to the
+// temporary file as it comes, and the file is flushed and renamed over the
+// old one after the last, as replace_file does. A failure at any point leaves
+// the earlier file as it was.
+step_result replace_file_piecewise(const platform_files& files,
+                                   std::string_view name,
+                                   piecewise_content content);
+
+// replace_file for a file the run writes only to read it back and remove it
+// itself: it is replaced as atomically, but never flushed to the disk, since
+// no one is promised to find it after the run. A file that has to survive the
+// run must go through replace_file.
+step_result replace_scratch_file(const platform_files& files,
+                                 std::string_view name,
+                                 const std::vector<std::uint8_t>& bytes);
+
 // Removes the file; a file that does not exist is not an error.
 step_result remove_file(const platform_files& files, std::string_view name);
 

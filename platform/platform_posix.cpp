@@ -168,6 +168,51 @@ step_result os_replace_file(const std::string& path,
   return step_ok();
 }
 
+step_result os_replace_file_piecewise(const std::string& path,
+                                      piecewise_content content, bool flush,
+                                      bool torn_write) {
+  std::string temp;
+  int err = 0;
+  int fd = create_temp_file(path, temp, err);
+  if (fd < 0)
+    return step_fail(step_code::file_fault,
+                     describe("create a temporary file for", path, err));
+
+  bool written = true;
+  std::vector<std::uint8_t> piece;
+  while (written) {
+    piece.clear();
+    content.next(content.state, piece);
+    if (piece.empty()) break;
+    if (torn_write) {
+      // Half the first piece, then a full disk (see os_files.h).
+      (void)write_all(fd, piece.data(), piece.size() / 2, err);
+      written = false;
+      err = ENOSPC;
+    } else {
+      written = write_all(fd, piece.data(), piece.size(), err);
+    }
+  }
+  if (written && flush && ::fsync(fd) != 0) {
+    written = false;
+    err = errno;
+  }
+  if (::close(fd) != 0 && written) {
+    written = false;
+    err = errno;
+  }
+  if (!written) {
+    ::unlink(temp.c_str());
+    return step_fail(step_code::file_fault, describe("write", path, err));
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    err = errno;
+    ::unlink(temp.c_str());
+    return step_fail(step_code::file_fault, describe("replace", path, err));
+  }
+  return step_ok();
+}
+
 step_result os_remove_file(const std::string& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT)
     return step_fail(step_code::file_fault, describe("remove", path, errno));

@@ -226,6 +226,54 @@ step_result os_replace_file(const std::string& path,
   return step_ok();
 }
 
+step_result os_replace_file_piecewise(const std::string& path,
+                                      piecewise_content content, bool flush,
+                                      bool torn_write) {
+  std::string temp;
+  DWORD err = 0;
+  HANDLE file = create_temp_file(path, temp, err);
+  if (file == INVALID_HANDLE_VALUE)
+    return step_fail(step_code::file_fault,
+                     describe("create a temporary file for", path, err));
+
+  bool written = true;
+  std::vector<std::uint8_t> piece;
+  while (written) {
+    piece.clear();
+    content.next(content.state, piece);
+    if (piece.empty()) break;
+    if (torn_write) {
+      // Half the first piece, then a full disk (see os_files.h).
+      (void)write_all(file, piece.data(), piece.size() / 2, err);
+      written = false;
+      err = ERROR_DISK_FULL;
+    } else {
+      written = write_all(file, piece.data(), piece.size(), err);
+    }
+  }
+  if (written && flush && !::FlushFileBuffers(file)) {
+    written = false;
+    err = ::GetLastError();
+  }
+  if (!::CloseHandle(file) && written) {
+    written = false;
+    err = ::GetLastError();
+  }
+  if (!written) {
+    ::DeleteFileA(temp.c_str());
+    return step_fail(step_code::file_fault, describe("write", path, err));
+  }
+  // Without the flush the rename need not wait for the disk either.
+  const DWORD move_flags =
+      MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0);
+  if (!::MoveFileExA(temp.c_str(), path.c_str(), move_flags)) {
+    err = ::GetLastError();
+    ::DeleteFileA(temp.c_str());
+    return step_fail(step_code::file_fault, describe("replace", path, err));
+  }
+  return step_ok();
+}
+
 step_result os_remove_file(const std::string& path) {
   if (!::DeleteFileA(path.c_str())) {
     DWORD err = ::GetLastError();
