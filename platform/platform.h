@@ -85,6 +85,12 @@ step_result replace_scratch_file(const platform_files& files,
 // Removes the file; a file that does not exist is not an error.
 step_result remove_file(const platform_files& files, std::string_view name);
 
+// A hint for a large block of memory that is about to be filled: where the
+// OS has huge pages, it backs the block with them, so that touching many
+// megabytes costs a few page faults instead of thousands. What the memory
+// holds is the same either way.
+void advise_large_block(void* start, std::size_t bytes);
+
 // The wait window: shown and painted once before the work starts, closed when
 // the run ends. It processes no events in between.
 void show_wait_window(platform_files& files);

@@ -2,6 +2,7 @@
 // (os_files.h), the executable directory, paths, the wait window and the
 // message box.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -234,6 +235,24 @@ step_result os_fault(const char* operation, const std::string& path,
       break;
   }
   return step_fail(step_code::file_fault, describe(operation, path, err));
+}
+
+void advise_large_block(void* start, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  // madvise takes whole pages: the advice covers the pages that lie wholly
+  // inside the block.
+  const std::uintptr_t page =
+      static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t from =
+      (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+  const std::uintptr_t to =
+      (reinterpret_cast<std::uintptr_t>(start) + bytes) / page * page;
+  if (to > from)
+    (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)start;
+  (void)bytes;
+#endif
 }
 
 void show_wait_window(platform_files& files) {

@@ -300,6 +300,10 @@ step_result os_fault(const char* operation, const std::string& path,
   return step_fail(step_code::file_fault, describe(operation, path, err));
 }
 
+// Large pages on Windows need a privilege a user rarely holds: the block
+// stays as it is.
+void advise_large_block(void*, std::size_t) {}
+
 // The window is shown and painted once; the run then works without looking at
 // its message queue, so nothing in it is ever repainted or answered. That is
 // why it has no buttons: a close button that never reacts would only confuse.
