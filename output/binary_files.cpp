@@ -8,9 +8,18 @@
 namespace {
 
 // The line profile goes to its file straight from the curve table, a piece
-// of this many entries (at most 160 KiB) at a time: the file is as large as
+// of this many entries (at most 80 KiB) at a time: the file is as large as
 // the table itself, and building it whole first would hold both in memory.
-constexpr std::size_t profile_piece_entries = 16384;
+constexpr std::size_t profile_piece_entries = 8192;
+
+constexpr std::size_t largest_profile_entry_bytes() {
+  std::size_t largest = 0;
+  for (const profile_tag_info& t : profile_tags)
+    largest = std::max(largest, profile_tag_bytes + t.value_bytes);
+  return largest;
+}
+constexpr std::size_t profile_piece_bytes =
+    profile_piece_entries * largest_profile_entry_bytes();
 
 struct profile_pieces {
   const curve_table* curves;
@@ -20,6 +29,9 @@ struct profile_pieces {
 
 void next_profile_piece(void* state, std::vector<std::uint8_t>& piece) {
   profile_pieces& p = *static_cast<profile_pieces*>(state);
+  // Room for the largest piece from the start, so the buffer never grows
+  // to twice that by doubling.
+  piece.reserve(profile_piece_bytes);
   const std::size_t to =
       std::min(p.count, p.next_entry + profile_piece_entries);
   append_profile_entries(*p.curves, p.next_entry, to, piece);
