@@ -4,6 +4,8 @@
 // same way whatever store is behind it, and a backend is only OS code.
 #include "platform/platform.h"
 
+#include <utility>
+
 #include "platform/os_files.h"
 
 namespace {
@@ -76,15 +78,17 @@ step_result replace_file_piecewise(const platform_files& files,
   if (files.memory != nullptr) {
     if (torn_write)
       return injected_fault(files, "write", name, os_error::disk_full);
-    // The memory disk holds every file whole anyway: the pieces are joined.
-    std::vector<std::uint8_t> bytes, piece;
+    // The memory disk holds every file whole anyway: the pieces are joined
+    // where the file will stay.
+    std::string bytes;
+    std::vector<std::uint8_t> piece;
     for (;;) {
       piece.clear();
       content.next(content.state, piece);
       if (piece.empty()) break;
-      bytes.insert(bytes.end(), piece.begin(), piece.end());
+      bytes.append(piece.begin(), piece.end());
     }
-    memory_replace_file(*files.memory, name, bytes);
+    memory_replace_file(*files.memory, name, std::move(bytes));
     return step_ok();
   }
   return os_replace_file_piecewise(join_path(files.directory, name), content,
