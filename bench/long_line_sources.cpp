@@ -5,7 +5,7 @@
 //
 //   long_line_sources DIR [LENGTH_M]
 //
-// LENGTH_M is 100,000 to 1,000,000 in whole kilometres; 1,000,000 by default.
+// LENGTH_M is 10,000 to 1,000,000 in whole kilometres; 1,000,000 by default.
 // A benchmark tool, not part of the program.
 #include <cstdio>
 #include <cstdlib>
@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   const long length_m = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 1000000;
-  if (length_m < 100000 || length_m > 1000000 || length_m % 1000 != 0) {
+  if (length_m < 10000 || length_m > 1000000 || length_m % 1000 != 0) {
     std::fprintf(stderr,
-                 "long_line_sources: LENGTH_M must be 100000 to 1000000 in "
+                 "long_line_sources: LENGTH_M must be 10000 to 1000000 in "
                  "whole kilometres\n");
     return 2;
   }
