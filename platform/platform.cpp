@@ -38,6 +38,18 @@ step_result injected_fault(const platform_files& files, const char* operation,
   return os_fault(operation, join_path(files.directory, name), error);
 }
 
+// The one piece of a scratch file: all its bytes, then the end.
+struct single_piece {
+  const std::vector<std::uint8_t>* bytes;
+  bool given = false;
+};
+
+void next_of_single_piece(void* state, std::vector<std::uint8_t>& piece) {
+  single_piece& s = *static_cast<single_piece*>(state);
+  if (!s.given) piece = *s.bytes;
+  s.given = true;
+}
+
 }  // namespace
 
 bool file_exists(const platform_files& files, std::string_view name) {
@@ -94,22 +106,6 @@ step_result replace_file_piecewise(const platform_files& files,
   return os_replace_file_piecewise(join_path(files.directory, name), content,
                                    true, torn_write);
 }
-
-namespace {
-
-// The one piece of a scratch file: all its bytes, then the end.
-struct single_piece {
-  const std::vector<std::uint8_t>* bytes;
-  bool given = false;
-};
-
-void next_of_single_piece(void* state, std::vector<std::uint8_t>& piece) {
-  single_piece& s = *static_cast<single_piece*>(state);
-  if (!s.given) piece = *s.bytes;
-  s.given = true;
-}
-
-}  // namespace
 
 step_result replace_scratch_file(const platform_files& files,
                                  std::string_view name,
