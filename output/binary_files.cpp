@@ -11,13 +11,6 @@ namespace {
 // of this many entries (at most 80 KiB) at a time: the file is as large as
 // the table itself, and building it whole first would hold both in memory.
 constexpr std::size_t profile_piece_entries = 8192;
-
-constexpr std::size_t largest_profile_entry_bytes() {
-  std::size_t largest = 0;
-  for (const profile_tag_info& t : profile_tags)
-    largest = std::max(largest, profile_tag_bytes + t.value_bytes);
-  return largest;
-}
 constexpr std::size_t profile_piece_bytes =
     profile_piece_entries * largest_profile_entry_bytes();
 

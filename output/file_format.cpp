@@ -144,25 +144,11 @@ void append_profile_entries(const curve_table& curves, std::size_t from,
   const profile_tag_info& empty = profile_tag_of(curve_tag::empty);
   const profile_tag_info& int16 = profile_tag_of(curve_tag::int16);
   const profile_tag_info& real = profile_tag_of(curve_tag::real);
-  // The entries are sized first and then stored in place: the profile is by
-  // far the largest file, and pushing it out byte by byte cost more than
-  // writing it to the disk.
-  std::size_t bytes = 0;
-  for (std::size_t i = from; i < to; ++i) {
-    switch (curves.tags[i]) {
-      case curve_tag::empty:
-        bytes += profile_tag_bytes + empty.value_bytes;
-        break;
-      case curve_tag::int16:
-        bytes += profile_tag_bytes + int16.value_bytes;
-        break;
-      case curve_tag::real:
-        bytes += profile_tag_bytes + real.value_bytes;
-        break;
-    }
-  }
+  // The entries are stored in place, in room for the largest entries, which
+  // is then cut to what they took: the profile is by far the largest file,
+  // and pushing it out byte by byte cost more than writing it to the disk.
   const std::size_t start = out.size();
-  out.resize(start + bytes);
+  out.resize(start + (to - from) * largest_profile_entry_bytes());
   std::uint8_t* at = out.data() + start;
   for (std::size_t i = from; i < to; ++i) {
     switch (curves.tags[i]) {
@@ -179,7 +165,7 @@ void append_profile_entries(const curve_table& curves, std::size_t from,
         break;
     }
   }
-  assert(at == out.data() + out.size());
+  out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
 std::vector<std::uint8_t> line_profile_bytes(const curve_table& curves) {
