@@ -10,9 +10,9 @@
 
 #include "model/curve_table.h"
 #include "model/line_table.h"
+#include "model/stored_values.h"
 #include "model/track_grid.h"
 #include "output/file_format.h"
-#include "model/stored_values.h"
 #include "platform/platform.h"
 #include "tool/model_views.h"
 

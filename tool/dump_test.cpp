@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "output/file_format.h"
 #include "model/stored_values.h"
+#include "output/file_format.h"
 #include "tool/model_views.h"
 #include "tool/tool_run.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "model/compile_context.h"
-#include "output/file_format.h"
 #include "model/stored_values.h"
+#include "output/file_format.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 #include "tool/model_views.h"
