@@ -1,9 +1,35 @@
 #include "output/binary_files.h"
 
+#include <algorithm>
+
 #include "output/race_codes.h"
 #include "platform/platform.h"
 
 namespace {
+
+// The line profile goes to its file straight from the curve table, a piece
+// of this many entries (at most 80 KiB) at a time: the file is as large as
+// the table itself, and building it whole first would hold both in memory.
+constexpr std::size_t profile_piece_entries = 8192;
+constexpr std::size_t profile_piece_bytes =
+    profile_piece_entries * largest_profile_entry_bytes();
+
+struct profile_pieces {
+  const curve_table* curves;
+  std::size_t count;  // entries in the table
+  std::size_t next_entry = 0;
+};
+
+void next_profile_piece(void* state, std::vector<std::uint8_t>& piece) {
+  profile_pieces& p = *static_cast<profile_pieces*>(state);
+  // Room for the largest piece from the start, so the buffer never grows
+  // to twice that by doubling.
+  piece.reserve(profile_piece_bytes);
+  const std::size_t to =
+      std::min(p.count, p.next_entry + profile_piece_entries);
+  append_profile_entries(*p.curves, p.next_entry, to, piece);
+  p.next_entry = to;
+}
 
 step_result header_taken(const char* number) {
   return step_fail(step_code::header_check, number);
@@ -35,8 +61,10 @@ step_result write_binary_files(compile_context& ctx) {
   const std::vector<std::uint8_t> track_image = track_bytes(ctx.grid);
 
   if (ctx.write_flag != 0) {
-    r = replace_file(ctx.files, line_profile_file_name(ctx),
-                     line_profile_bytes(ctx.curves));
+    profile_pieces pieces{&ctx.curves, std::min(ctx.curves.tags.size(),
+                                                ctx.curves.values.size())};
+    r = replace_file_piecewise(ctx.files, line_profile_file_name(ctx),
+                               {next_profile_piece, &pieces});
     if (!r.ok()) return r;
   }
   r = replace_file(ctx.files, line_table_file_name(ctx), table_image);

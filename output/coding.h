@@ -43,6 +43,30 @@ inline void put_f64(std::vector<std::uint8_t>& out, double v) {
     out.push_back(static_cast<std::uint8_t>((bits >> shift) & 0xFFu));
 }
 
+// Stores into a buffer sized beforehand, for the large images, where an
+// append per byte would cost more than writing the file itself. Each writes
+// the same bytes as its appender above and returns the position after them.
+// REQUIRES: room for the value from `at`.
+inline std::uint8_t* store_u16(std::uint8_t* at, std::uint16_t v) {
+  at[0] = static_cast<std::uint8_t>(v & 0xFFu);
+  at[1] = static_cast<std::uint8_t>(v >> 8);
+  return at + 2;
+}
+
+inline std::uint8_t* store_i16(std::uint8_t* at, std::int16_t v) {
+  return store_u16(at, static_cast<std::uint16_t>(v));
+}
+
+inline std::uint8_t* store_f64(std::uint8_t* at, double v) {
+  static_assert(sizeof(double) == sizeof(std::uint64_t),
+                "doubles must be 64-bit IEEE 754");
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  for (int i = 0; i < 8; ++i)
+    at[i] = static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFFu);
+  return at + 8;
+}
+
 // The one place where a wider count becomes a 16-bit field: only the low 16
 // bits are kept. Callers that must not lose bits check the range first.
 inline std::uint16_t low_16_bits(std::uint64_t v) {

@@ -93,6 +93,29 @@ TEST(coding, getters_read_back_what_the_appenders_wrote) {
   EXPECT_EQ(at + 1, in.size());
 }
 
+// The stores into a buffer sized beforehand write exactly the bytes of the
+// appenders, one value after the other, and touch nothing past them.
+TEST(coding, stores_write_the_bytes_of_the_appenders) {
+  using i16 = std::numeric_limits<std::int16_t>;
+  const std::uint16_t u16s[] = {0, 0x1234, 0xFFFF};
+  const std::int16_t i16s[] = {i16::min(), -2, i16::max()};
+  const double f64s[] = {-0.0, 0.1, -2.0, 1e308, 5e-324};
+  bytes appended;
+  for (std::uint16_t v : u16s) put_u16(appended, v);
+  for (std::int16_t v : i16s) put_i16(appended, v);
+  for (double v : f64s) put_f64(appended, v);
+
+  bytes stored(appended.size() + 1, 0xEE);
+  std::uint8_t* at = stored.data();
+  for (std::uint16_t v : u16s) at = store_u16(at, v);
+  for (std::int16_t v : i16s) at = store_i16(at, v);
+  for (double v : f64s) at = store_f64(at, v);
+  EXPECT_EQ(at, stored.data() + appended.size());
+  EXPECT_EQ(stored.back(), 0xEE);
+  stored.pop_back();
+  EXPECT_EQ(stored, appended);
+}
+
 TEST(coding, low_16_bits_keeps_the_low_bits) {
   EXPECT_EQ(low_16_bits(65535), 65535);
   EXPECT_EQ(low_16_bits(65536), 0);

@@ -141,20 +141,31 @@ const profile_tag_info& profile_tag_of(curve_tag tag) {
 void append_profile_entries(const curve_table& curves, std::size_t from,
                             std::size_t to, std::vector<std::uint8_t>& out) {
   assert(from <= to && to <= curves.tags.size() && to <= curves.values.size());
+  const profile_tag_info& empty = profile_tag_of(curve_tag::empty);
+  const profile_tag_info& int16 = profile_tag_of(curve_tag::int16);
+  const profile_tag_info& real = profile_tag_of(curve_tag::real);
+  // The entries are stored in place, in room for the largest entries, which
+  // is then cut to what they took: the profile is by far the largest file,
+  // and pushing it out byte by byte cost more than writing it to the disk.
+  const std::size_t start = out.size();
+  out.resize(start + (to - from) * largest_profile_entry_bytes());
+  std::uint8_t* at = out.data() + start;
   for (std::size_t i = from; i < to; ++i) {
-    const profile_tag_info& tag = profile_tag_of(curves.tags[i]);
-    put_u16(out, tag.code);
-    switch (tag.tag) {
+    switch (curves.tags[i]) {
+      case curve_tag::empty:
+        at = store_u16(at, empty.code);
+        break;
       case curve_tag::int16:
-        put_i16(out, int16_entry(curves.values[i]));
+        at = store_u16(at, int16.code);
+        at = store_i16(at, int16_entry(curves.values[i]));
         break;
       case curve_tag::real:
-        put_f64(out, curves.values[i]);
-        break;
-      case curve_tag::empty:
+        at = store_u16(at, real.code);
+        at = store_f64(at, curves.values[i]);
         break;
     }
   }
+  out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
 std::vector<std::uint8_t> line_profile_bytes(const curve_table& curves) {

@@ -112,6 +112,15 @@ inline constexpr std::array<profile_tag_info, 3> profile_tags = {{
     {curve_tag::real, 5, 8, "double"},
 }};
 
+// The largest entry there is, tag and value.
+constexpr std::size_t largest_profile_entry_bytes() {
+  std::size_t largest = 0;
+  for (const profile_tag_info& t : profile_tags)
+    if (profile_tag_bytes + t.value_bytes > largest)
+      largest = profile_tag_bytes + t.value_bytes;
+  return largest;
+}
+
 // The entry of a stored tag code; nullptr for an unknown one.
 const profile_tag_info* find_profile_tag(std::uint16_t code);
 // The entry of a tag; every curve_tag has one.

@@ -1,5 +1,7 @@
 #include "platform/memory_disk.h"
 
+#include <utility>
+
 std::string memory_fault_detail(const char* operation, std::string_view name,
                                 const char* why) {
   return std::string("cannot ") + operation + " " + std::string(name) +
@@ -26,9 +28,14 @@ step_result memory_read_file(const memory_disk& disk, std::string_view name,
 
 void memory_replace_file(memory_disk& disk, std::string_view name,
                          const std::vector<std::uint8_t>& bytes) {
+  memory_replace_file(disk, name, std::string(bytes.begin(), bytes.end()));
+}
+
+void memory_replace_file(memory_disk& disk, std::string_view name,
+                         std::string&& bytes) {
   auto fault = disk.unreadable.find(name);
   if (fault != disk.unreadable.end()) disk.unreadable.erase(fault);
-  disk.files[std::string(name)] = std::string(bytes.begin(), bytes.end());
+  disk.files[std::string(name)] = std::move(bytes);
 }
 
 void memory_remove_file(memory_disk& disk, std::string_view name) {

@@ -32,4 +32,7 @@ step_result memory_read_file(const memory_disk& disk, std::string_view name,
                              std::string& out);
 void memory_replace_file(memory_disk& disk, std::string_view name,
                          const std::vector<std::uint8_t>& bytes);
+// The same, taking over bytes already gathered as text.
+void memory_replace_file(memory_disk& disk, std::string_view name,
+                         std::string&& bytes);
 void memory_remove_file(memory_disk& disk, std::string_view name);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/step_result.h"
+#include "platform/platform.h"
 
 // The OS errors the fault hooks stand in for.
 enum class os_error {
@@ -24,14 +25,15 @@ bool os_file_exists(const std::string& path);
 // Reads the whole file into `out`.
 step_result os_read_file(const std::string& path, std::string& out);
 
-// Writes `bytes` to a new temporary file beside `path`, flushed to the
-// device, and names it in `temp`; on any failure the temporary file goes and
-// `path` stays as it was. With `torn_write` the write stops halfway through
-// the content and fails as a full disk would: the worst moment for a file
-// replaced in place, which is what the fail_create hook must show the earlier
-// file surviving.
+// Writes the content, a piece at a time as it comes (platform.h), to a new
+// temporary file beside `path`, flushed to the device when `flush` is set,
+// and names it in `temp`; on any failure the temporary file goes and `path`
+// stays as it was. With `torn_write` the write stops halfway through the
+// first piece and fails as a full disk would: the worst moment for a file
+// replaced in place, which is what the fail_create hook must show the
+// earlier file surviving.
 step_result os_write_temp_file(const std::string& path,
-                               const std::vector<std::uint8_t>& bytes,
+                               piecewise_content content, bool flush,
                                bool torn_write, std::string& temp);
 
 // Renames the temporary file `temp` over `path` in one step; on failure the

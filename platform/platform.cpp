@@ -4,6 +4,8 @@
 // same way whatever store is behind it, and a backend is only OS code.
 #include "platform/platform.h"
 
+#include <utility>
+
 #include "platform/os_files.h"
 
 namespace {
@@ -36,6 +38,18 @@ step_result injected_fault(const platform_files& files, const char* operation,
   return os_fault(operation, join_path(files.directory, name), error);
 }
 
+// The one piece of a file given whole: all its bytes, then the end.
+struct single_piece {
+  const std::vector<std::uint8_t>* bytes;
+  bool given = false;
+};
+
+void next_of_single_piece(void* state, std::vector<std::uint8_t>& piece) {
+  single_piece& s = *static_cast<single_piece*>(state);
+  if (!s.given) piece = *s.bytes;
+  s.given = true;
+}
+
 }  // namespace
 
 bool file_exists(const platform_files& files, std::string_view name) {
@@ -52,24 +66,45 @@ step_result read_file(const platform_files& files, std::string_view name,
   return os_read_file(join_path(files.directory, name), out);
 }
 
-step_result replace_file(const platform_files& files, std::string_view name,
-                         const std::vector<std::uint8_t>& bytes) {
+namespace {
+
+// The same name written twice in one staged set: the later content stands.
+staged_file* staged_as(const platform_files& files, std::string_view name) {
+  for (staged_file& earlier : *files.staged)
+    if (earlier.name == name) return &earlier;
+  return nullptr;
+}
+
+// Every write of a file goes here. On a memory disk the pieces are joined
+// where the file will stay; on disk they go to a new temporary file, flushed
+// when `flush` is set, which is then renamed over the file. A run that stages
+// its files (and `may_stage`) keeps the complete file, in memory or under
+// its temporary name, for commit_staged instead.
+step_result write_content(const platform_files& files, std::string_view name,
+                          piecewise_content content, bool flush,
+                          bool may_stage) {
   const bool torn_write = hook_names(files.fail_create, name);
+  const bool staging = may_stage && files.staged != nullptr;
   if (files.memory != nullptr) {
     // A torn write never reaches the memory disk's content, as a torn
     // temporary file never replaces the file on disk.
     if (torn_write)
       return injected_fault(files, "write", name, os_error::disk_full);
-    if (files.staged != nullptr) {
-      for (staged_file& earlier : *files.staged) {
-        if (earlier.name != name) continue;
-        earlier.bytes = bytes;
-        return step_ok();
-      }
-      files.staged->push_back({std::string(name), {}, bytes});
-      return step_ok();
+    std::string bytes;
+    std::vector<std::uint8_t> piece;
+    for (;;) {
+      piece.clear();
+      content.next(content.state, piece);
+      if (piece.empty()) break;
+      bytes.append(piece.begin(), piece.end());
     }
-    memory_replace_file(*files.memory, name, bytes);
+    if (!staging) {
+      memory_replace_file(*files.memory, name, std::move(bytes));
+    } else if (staged_file* earlier = staged_as(files, name)) {
+      earlier->bytes = std::move(bytes);
+    } else {
+      files.staged->push_back({std::string(name), {}, std::move(bytes)});
+    }
     return step_ok();
   }
   // On disk the fault strikes inside the write, after the temporary file has
@@ -77,28 +112,46 @@ step_result replace_file(const platform_files& files, std::string_view name,
   // is what the hook exercises.
   const std::string path = join_path(files.directory, name);
   std::string temp;
-  step_result r = os_write_temp_file(path, bytes, torn_write, temp);
+  step_result r = os_write_temp_file(path, content, flush, torn_write, temp);
   if (!r.ok()) return r;
-  if (files.staged != nullptr) {
-    // The same name written twice in one set: the later content stands.
-    for (staged_file& earlier : *files.staged) {
-      if (earlier.name != name) continue;
-      os_remove_temp_file(earlier.temp);
-      earlier.temp = temp;
-      return step_ok();
-    }
+  if (!staging) return os_rename_temp_file(temp, path);
+  if (staged_file* earlier = staged_as(files, name)) {
+    os_remove_temp_file(earlier->temp);
+    earlier->temp = temp;
+  } else {
     files.staged->push_back({std::string(name), temp, {}});
-    return step_ok();
   }
-  return os_rename_temp_file(temp, path);
+  return step_ok();
+}
+
+}  // namespace
+
+step_result replace_file(const platform_files& files, std::string_view name,
+                         const std::vector<std::uint8_t>& bytes) {
+  single_piece state{&bytes};
+  return write_content(files, name, {next_of_single_piece, &state}, true, true);
+}
+
+step_result replace_file_piecewise(const platform_files& files,
+                                   std::string_view name,
+                                   piecewise_content content) {
+  return write_content(files, name, content, true, true);
+}
+
+step_result replace_scratch_file(const platform_files& files,
+                                 std::string_view name,
+                                 const std::vector<std::uint8_t>& bytes) {
+  single_piece state{&bytes};
+  return write_content(files, name, {next_of_single_piece, &state}, false,
+                       false);
 }
 
 step_result commit_staged(const platform_files& files) {
   if (files.staged == nullptr) return step_ok();
   step_result r = step_ok();
-  for (const staged_file& f : *files.staged) {
+  for (staged_file& f : *files.staged) {
     if (files.memory != nullptr) {
-      memory_replace_file(*files.memory, f.name, f.bytes);
+      memory_replace_file(*files.memory, f.name, std::move(f.bytes));
     } else if (!r.ok()) {
       os_remove_temp_file(f.temp);
     } else {

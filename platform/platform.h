@@ -20,9 +20,9 @@
 // A file written in full under its temporary name and not yet renamed over
 // its final name (see `platform_files::staged`).
 struct staged_file {
-  std::string name;                 // the bare final name
-  std::string temp;                 // the temporary file on disk
-  std::vector<std::uint8_t> bytes;  // the content, on a memory disk
+  std::string name;   // the bare final name
+  std::string temp;   // the temporary file on disk
+  std::string bytes;  // the content, on a memory disk
 };
 
 struct platform_files {
@@ -71,6 +71,31 @@ step_result read_file(const platform_files& files, std::string_view name,
 step_result replace_file(const platform_files& files, std::string_view name,
                          const std::vector<std::uint8_t>& bytes);
 
+// A file's content handed over a piece at a time, so that a large file is
+// never held whole in memory. Each call of `next` appends the next piece to
+// `piece`, which it is given empty; a piece left empty ends the content.
+// `state` is the producer's own: where it stands and what it reads from.
+struct piecewise_content {
+  void (*next)(void* state, std::vector<std::uint8_t>& piece);
+  void* state;
+};
+
+// replace_file for content given a piece at a time: each piece goes to the
+// temporary file as it comes, and the file is flushed and renamed over the
+// old one after the last, as replace_file does. A failure at any point leaves
+// the earlier file as it was.
+step_result replace_file_piecewise(const platform_files& files,
+                                   std::string_view name,
+                                   piecewise_content content);
+
+// replace_file for a file the run writes only to read it back and remove it
+// itself: it is replaced as atomically, but never flushed to the disk, since
+// no one is promised to find it after the run. A file that has to survive the
+// run must go through replace_file.
+step_result replace_scratch_file(const platform_files& files,
+                                 std::string_view name,
+                                 const std::vector<std::uint8_t>& bytes);
+
 // Renames every file staged in files.staged over its final name, in the
 // order they were written, and empties the set. Every file is complete
 // before the first rename, so only a rename refused by the OS can leave the
@@ -89,6 +114,12 @@ bool file_modified_time(const platform_files& files, std::string_view name,
 
 // Removes the file; a file that does not exist is not an error.
 step_result remove_file(const platform_files& files, std::string_view name);
+
+// A hint for a large block of memory that is about to be filled: where the
+// OS has huge pages, it backs the block with them, so that touching many
+// megabytes costs a few page faults instead of thousands. What the memory
+// holds is the same either way.
+void advise_large_block(void* start, std::size_t bytes);
 
 // The wait window: shown and painted once before the work starts, closed when
 // the run ends. It processes no events in between.

@@ -2,6 +2,7 @@
 // (os_files.h), the executable directory, paths, the wait window and the
 // message box.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,39 +130,6 @@ step_result os_read_file(const std::string& path, std::string& out) {
   return step_ok();
 }
 
-step_result os_write_temp_file(const std::string& path,
-                               const std::vector<std::uint8_t>& bytes,
-                               bool torn_write, std::string& temp) {
-  int err = 0;
-  int fd = create_temp_file(path, temp, err);
-  if (fd < 0)
-    return step_fail(step_code::file_fault,
-                     describe("create a temporary file for", path, err));
-
-  bool written;
-  if (torn_write) {
-    // Half the content, then a full disk (see os_files.h).
-    written = write_all(fd, bytes.data(), bytes.size() / 2, err);
-    written = false;
-    err = ENOSPC;
-  } else {
-    written = write_all(fd, bytes.data(), bytes.size(), err);
-  }
-  if (written && ::fsync(fd) != 0) {
-    written = false;
-    err = errno;
-  }
-  if (::close(fd) != 0 && written) {
-    written = false;
-    err = errno;
-  }
-  if (!written) {
-    ::unlink(temp.c_str());
-    return step_fail(step_code::file_fault, describe("write", path, err));
-  }
-  return step_ok();
-}
-
 step_result os_rename_temp_file(const std::string& temp,
                                 const std::string& path) {
   if (::rename(temp.c_str(), path.c_str()) != 0) {
@@ -180,6 +148,63 @@ bool os_modified_time(const std::string& path, std::int64_t& when) {
   when = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
          st.st_mtim.tv_nsec;
   return true;
+}
+
+step_result os_write_temp_file(const std::string& path,
+                               piecewise_content content, bool flush,
+                               bool torn_write, std::string& temp) {
+  int err = 0;
+  int fd = create_temp_file(path, temp, err);
+  if (fd < 0)
+    return step_fail(step_code::file_fault,
+                     describe("create a temporary file for", path, err));
+
+  bool written = true;
+  std::vector<std::uint8_t> piece;
+  off_t size = 0;
+  off_t started = 0;  // bytes the disk has been asked to write already
+  while (written) {
+    piece.clear();
+    content.next(content.state, piece);
+    if (piece.empty()) break;
+    if (torn_write) {
+      // Half the first piece, then a full disk (see os_files.h).
+      (void)write_all(fd, piece.data(), piece.size() / 2, err);
+      written = false;
+      err = ENOSPC;
+    } else {
+      written = write_all(fd, piece.data(), piece.size(), err);
+    }
+    size += static_cast<off_t>(piece.size());
+#ifdef SYNC_FILE_RANGE_WRITE
+    // A file that will be flushed anyway is sent on its way to the disk a
+    // megabyte at a time, while the next pieces are made, instead of all of
+    // it at the flush. Only a start: the flush below still waits for all.
+    if (written && flush && size - started >= (off_t{1} << 20)) {
+      (void)::sync_file_range(fd, started, size - started,
+                              SYNC_FILE_RANGE_WRITE);
+      started = size;
+    }
+#endif
+  }
+  if (written && torn_write) {
+    // Content without a piece (an empty file) fails all the same.
+    written = false;
+    err = ENOSPC;
+  }
+  if (written && flush && ::fsync(fd) != 0) {
+    written = false;
+    err = errno;
+  }
+  if (::close(fd) != 0 && written) {
+    written = false;
+    err = errno;
+  }
+  if (!written) {
+    ::unlink(temp.c_str());
+    return step_fail(step_code::file_fault, describe("write", path, err));
+  }
+  return step_ok();
 }
 
 step_result os_remove_file(const std::string& path) {
@@ -203,6 +228,24 @@ step_result os_fault(const char* operation, const std::string& path,
       break;
   }
   return step_fail(step_code::file_fault, describe(operation, path, err));
+}
+
+void advise_large_block(void* start, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  // madvise takes whole pages: the advice covers the pages that lie wholly
+  // inside the block.
+  const std::uintptr_t page =
+      static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t from =
+      (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+  const std::uintptr_t to =
+      (reinterpret_cast<std::uintptr_t>(start) + bytes) / page * page;
+  if (to > from)
+    (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)start;
+  (void)bytes;
+#endif
 }
 
 void show_wait_window(platform_files& files) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -20,6 +21,24 @@ platform_files files_in(const temp_dir& dir) {
   files.directory = dir.path();
   files.headless = true;
   return files;
+}
+
+// Piecewise content cut from a text: pieces of `piece_bytes` (the last one
+// shorter), then the end.
+struct text_pieces {
+  std::string text;
+  std::size_t piece_bytes;
+  std::size_t at = 0;
+  int pieces_given = 0;
+};
+
+void next_text_piece(void* state, std::vector<std::uint8_t>& piece) {
+  text_pieces& t = *static_cast<text_pieces*>(state);
+  const std::size_t n = std::min(t.piece_bytes, t.text.size() - t.at);
+  piece.assign(t.text.begin() + static_cast<std::ptrdiff_t>(t.at),
+               t.text.begin() + static_cast<std::ptrdiff_t>(t.at + n));
+  t.at += n;
+  if (n > 0) ++t.pieces_given;
 }
 
 TEST(platform, executable_directory_is_where_the_test_binary_lives) {
@@ -50,6 +69,45 @@ TEST(platform, replace_writes_exactly_the_new_bytes) {
   ASSERT_TRUE(replace_file(files, "f.txt", {}).ok());
   EXPECT_TRUE(dir.contains("f.txt"));
   EXPECT_EQ(dir.read("f.txt"), "");
+}
+
+// Content given a piece at a time ends up whole and in order, on disk and in
+// memory, whatever the pieces; no piece at all gives an empty file.
+TEST(platform, piecewise_replace_writes_the_pieces_in_order) {
+  struct piece_case {
+    std::string text;
+    std::size_t piece_bytes;
+    int pieces;
+    const char* note;
+  };
+  std::string long_text;
+  for (int i = 0; i < 70000; ++i) long_text += static_cast<char>('a' + i % 26);
+  const piece_case cases[] = {
+      {"", 4, 0, "no piece: an empty file"},
+      {"abc", 100, 1, "one short piece"},
+      {"abcdefghij", 3, 4, "a short last piece"},
+      {long_text, 4096, 18, "many pieces"},
+  };
+  for (const piece_case& c : cases) {
+    for (bool in_memory : {false, true}) {
+      SCOPED_TRACE(std::string(c.note) + (in_memory ? ", in memory" : ""));
+      temp_dir dir;
+      memory_disk disk;
+      platform_files files = files_in(dir);
+      if (in_memory) files.memory = &disk;
+      ASSERT_TRUE(replace_file(files, "f.dat", bytes_of("earlier")).ok());
+      text_pieces state{c.text, c.piece_bytes};
+      ASSERT_TRUE(
+          replace_file_piecewise(files, "f.dat", {next_text_piece, &state})
+              .ok());
+      EXPECT_EQ(state.pieces_given, c.pieces);
+      std::string text;
+      ASSERT_TRUE(read_file(files, "f.dat", text).ok());
+      EXPECT_TRUE(text == c.text) << text.size() << " bytes";
+      EXPECT_EQ(dir.names(), in_memory ? std::set<std::string>{}
+                                       : std::set<std::string>{"f.dat"});
+    }
+  }
 }
 
 // Each replace writes under a fresh name of its own: a file someone left at
@@ -219,13 +277,25 @@ constexpr const char* os_access_denied = "Permission denied";
 constexpr const char* os_disk_full = "No space left on device";
 #endif
 
-enum class file_operation { replace, read, remove };
+enum class file_operation {
+  replace,
+  replace_piecewise,
+  replace_scratch,
+  read,
+  remove
+};
 
 step_result apply(file_operation operation, const platform_files& files,
                   const std::string& name, std::string& text) {
+  // Three pieces, so that a torn write has more to come after its fault.
+  text_pieces pieces{"new content", 4};
   switch (operation) {
     case file_operation::replace:
       return replace_file(files, name, bytes_of("new content"));
+    case file_operation::replace_piecewise:
+      return replace_file_piecewise(files, name, {next_text_piece, &pieces});
+    case file_operation::replace_scratch:
+      return replace_scratch_file(files, name, bytes_of("new content"));
     case file_operation::read:
       return read_file(files, name, text);
     case file_operation::remove:
@@ -255,6 +325,11 @@ TEST(platform, each_hook_fails_only_its_file_on_disk_and_in_memory) {
   const hook_case cases[] = {
       {file_operation::replace, &platform_files::fail_create, "write",
        "no space left", os_disk_full, "fail_create: a write torn halfway"},
+      {file_operation::replace_piecewise, &platform_files::fail_create, "write",
+       "no space left", os_disk_full,
+       "fail_create: a piecewise write torn in its first piece"},
+      {file_operation::replace_scratch, &platform_files::fail_create, "write",
+       "no space left", os_disk_full, "fail_create: a scratch write torn"},
       {file_operation::read, &platform_files::fail_read, "read",
        "input/output error", os_input_output, "fail_read"},
       {file_operation::remove, &platform_files::fail_remove, "remove",
@@ -290,6 +365,8 @@ TEST(platform, each_hook_fails_only_its_file_on_disk_and_in_memory) {
       std::set<std::string> left = {"f.txt", "g.txt"};
       switch (c.operation) {
         case file_operation::replace:
+        case file_operation::replace_piecewise:
+        case file_operation::replace_scratch:
           ASSERT_TRUE(read_file(files, "g.txt", text).ok());
           EXPECT_EQ(text, "new content");
           break;

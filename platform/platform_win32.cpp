@@ -186,39 +186,6 @@ step_result os_read_file(const std::string& path, std::string& out) {
   return step_ok();
 }
 
-step_result os_write_temp_file(const std::string& path,
-                               const std::vector<std::uint8_t>& bytes,
-                               bool torn_write, std::string& temp) {
-  DWORD err = 0;
-  HANDLE file = create_temp_file(path, temp, err);
-  if (file == INVALID_HANDLE_VALUE)
-    return step_fail(step_code::file_fault,
-                     describe("create a temporary file for", path, err));
-
-  bool written;
-  if (torn_write) {
-    // Half the content, then a full disk (see os_files.h).
-    written = write_all(file, bytes.data(), bytes.size() / 2, err);
-    written = false;
-    err = ERROR_DISK_FULL;
-  } else {
-    written = write_all(file, bytes.data(), bytes.size(), err);
-  }
-  if (written && !::FlushFileBuffers(file)) {
-    written = false;
-    err = ::GetLastError();
-  }
-  if (!::CloseHandle(file) && written) {
-    written = false;
-    err = ::GetLastError();
-  }
-  if (!written) {
-    ::DeleteFileA(temp.c_str());
-    return step_fail(step_code::file_fault, describe("write", path, err));
-  }
-  return step_ok();
-}
-
 step_result os_rename_temp_file(const std::string& temp,
                                 const std::string& path) {
   if (!::MoveFileExA(temp.c_str(), path.c_str(),
@@ -246,6 +213,50 @@ bool os_modified_time(const std::string& path, std::int64_t& when) {
   return true;
 }
 
+step_result os_write_temp_file(const std::string& path,
+                               piecewise_content content, bool flush,
+                               bool torn_write, std::string& temp) {
+  DWORD err = 0;
+  HANDLE file = create_temp_file(path, temp, err);
+  if (file == INVALID_HANDLE_VALUE)
+    return step_fail(step_code::file_fault,
+                     describe("create a temporary file for", path, err));
+
+  bool written = true;
+  std::vector<std::uint8_t> piece;
+  while (written) {
+    piece.clear();
+    content.next(content.state, piece);
+    if (piece.empty()) break;
+    if (torn_write) {
+      // Half the first piece, then a full disk (see os_files.h).
+      (void)write_all(file, piece.data(), piece.size() / 2, err);
+      written = false;
+      err = ERROR_DISK_FULL;
+    } else {
+      written = write_all(file, piece.data(), piece.size(), err);
+    }
+  }
+  if (written && torn_write) {
+    // Content without a piece (an empty file) fails all the same.
+    written = false;
+    err = ERROR_DISK_FULL;
+  }
+  if (written && flush && !::FlushFileBuffers(file)) {
+    written = false;
+    err = ::GetLastError();
+  }
+  if (!::CloseHandle(file) && written) {
+    written = false;
+    err = ::GetLastError();
+  }
+  if (!written) {
+    ::DeleteFileA(temp.c_str());
+    return step_fail(step_code::file_fault, describe("write", path, err));
+  }
+  return step_ok();
+}
+
 step_result os_remove_file(const std::string& path) {
   if (!::DeleteFileA(path.c_str())) {
     DWORD err = ::GetLastError();
@@ -271,6 +282,10 @@ step_result os_fault(const char* operation, const std::string& path,
   }
   return step_fail(step_code::file_fault, describe(operation, path, err));
 }
+
+// Large pages on Windows need a privilege a user rarely holds: the block
+// stays as it is.
+void advise_large_block(void*, std::size_t) {}
 
 // The window is shown and painted once; the run then works without looking at
 // its message queue, so nothing in it is ever repainted or answered. That is

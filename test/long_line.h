@@ -70,10 +70,16 @@ inline constexpr int long_line_stations = 78 - long_line_text_boards;
 // 2, 8, 10, 14 and 15 of each 20.
 inline std::int32_t slowdown_at_m(std::int32_t a) { return 1000 * a + 250; }
 
-// REQUIRES: length_m from 100,000 to 1,000,000, a multiple of 1,000.
+// REQUIRES: length_m from 10,000 to 1,000,000, a multiple of 1,000. A line
+// shorter than 100,000 m keeps every row that comes at a fixed spacing
+// (curves, gradients, signals, speed boards and limits, text boards), so its
+// cost per metre compares with that of a longer one, but has no mountains and
+// no slowdowns and one station: those come in fixed numbers that so short a
+// line cannot keep apart.
 inline long_line make_long_line(std::int32_t length_m, int extra_stations = 0) {
   long_line line;
   line.length_m = length_m;
+  const bool short_line = length_m < 100000;
   // The plan stops at metre 1,000,000, so the last curve ends before it.
   for (std::int32_t j = 0; 500 * j + 300 < length_m; ++j)
     line.curves.push_back(
@@ -81,7 +87,7 @@ inline long_line make_long_line(std::int32_t length_m, int extra_stations = 0) {
   for (std::int32_t i = 0; 200 * i < length_m; ++i)
     line.gradients.push_back({200 * i, (i * 7) % 61 - 30});
   const std::int32_t mountain_step_m = length_m / 80 / 1000 * 1000;
-  for (std::int32_t r = 0; r < 80; ++r) {
+  for (std::int32_t r = 0; r < (short_line ? 0 : 80); ++r) {
     std::int32_t from_m = r * mountain_step_m + 1000;
     line.mountains.push_back(
         {from_m, from_m + mountain_step_m / 2, r % 4 == 3 ? 11 : 1 + r % 2});
@@ -98,9 +104,9 @@ inline long_line make_long_line(std::int32_t length_m, int extra_stations = 0) {
     line.signals.push_back({1000 * i + 500, 1 + i % 2, i % 5, (i / 5) % 5,
                             i % 3, i % 2, i % 3, i % 4, 0, 1,
                             i % 7 == 0 ? 215 : 0});
-  for (std::int32_t t = 0; t < 10; ++t)
+  for (std::int32_t t = 0; t < (short_line ? 0 : 10); ++t)
     line.slowdowns_m.push_back(slowdown_at_m((2 * t + 1) * length_m / 20000));
-  const int stations = long_line_stations + extra_stations;
+  const int stations = short_line ? 1 : long_line_stations + extra_stations;
   const std::int32_t station_step_m =
       (length_m - 10000) / stations / 1000 * 1000;
   for (int s = 0; s < stations; ++s) {
