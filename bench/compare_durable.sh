@@ -131,7 +131,7 @@ echo
 # --- scenario_tool compile, the dense 1,000,000 m line.
 mkdir "$work/compile" "$work/compile_copy"
 "$build/long_line_sources" "$work/compile" 1000000
-"$build/tool/scenario_tool" compile --dir "$work/compile" 2>/dev/null
+"$build/tool/scenario_tool" compile -q --dir "$work/compile" 2>/dev/null
 compile_outputs=("$work/compile/Cendra_Gelsio2_linea.dat"
   "$work/compile/Cendra_Gelsio2_EC 482.sim"
   "$work/compile/Cendra_Gelsio2_EC 482.dat")

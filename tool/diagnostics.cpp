@@ -12,8 +12,24 @@ namespace {
 
 constexpr const char* program_name = "scenario_tool";
 
-const std::string& text_of(const shown_sources& s, error_source where) {
-  return where == error_source::line_source ? s.line_text : s.train_text;
+// Line `line` (from 1) of a source, through its index of line starts.
+std::string source_line(const shown_sources& s, error_source where,
+                        std::int32_t line) {
+  const bool of_line = where == error_source::line_source;
+  const std::string& text = of_line ? s.line_text : s.train_text;
+  std::vector<std::size_t>& starts = of_line ? s.line_starts : s.train_starts;
+  if (starts.empty()) {
+    starts.push_back(0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (text[i] == '\r' || text[i] == '\n') starts.push_back(i + 1);
+    }
+  }
+  if (line < 1 || static_cast<std::size_t>(line) > starts.size()) return "";
+  const std::size_t start = starts[static_cast<std::size_t>(line - 1)];
+  const std::size_t end = text.find_first_of("\r\n", start);
+  return text.substr(
+      start, end == std::string::npos ? std::string::npos : end - start);
 }
 const std::string& file_of(const shown_sources& s, error_source where) {
   return where == error_source::line_source ? s.line_file : s.train_file;
@@ -26,7 +42,7 @@ void place_at(diagnostic& d, const shown_sources& s, error_source where,
   d.file = file_of(s, where);
   d.line = line;
   if (line <= 0) return;
-  d.source_line = text_line(text_of(s, where), line);
+  d.source_line = source_line(s, where, line);
   // A code found after the reading knows its row's line only: the row
   // begins at the line's first field.
   if (column <= 0) {
@@ -326,20 +342,6 @@ nlohmann::json json_of(const diagnostic& d) {
 }
 
 }  // namespace
-
-std::string text_line(const std::string& text, std::int32_t line) {
-  std::size_t start = 0;
-  for (std::int32_t i = 1; i < line; ++i) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) return "";
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-      ++start;
-  }
-  const std::size_t end = text.find_first_of("\r\n", start);
-  return text.substr(
-      start, end == std::string::npos ? std::string::npos : end - start);
-}
 
 std::int32_t field_end_column(const std::string& line_text,
                               std::int32_t column) {

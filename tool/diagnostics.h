@@ -35,6 +35,10 @@ struct shown_sources {
   std::string track_file;  // where marker codes point without a row
   std::string line_text;
   std::string train_text;
+  // Where each line of the two texts begins, found on first use: a compile
+  // with many warnings quotes many lines of a long source.
+  mutable std::vector<std::size_t> line_starts;
+  mutable std::vector<std::size_t> train_starts;
 };
 
 struct diagnostic_options {
@@ -73,6 +77,3 @@ std::string diagnostics_json(const std::vector<diagnostic>& list);
 // comma or the line end, without trailing blanks; at least one character.
 std::int32_t field_end_column(const std::string& line_text,
                               std::int32_t column);
-
-// Line `line` (from 1) of a text with any line ends; empty past the end.
-std::string text_line(const std::string& text, std::int32_t line);

@@ -111,6 +111,8 @@ shown_sources sources_for(const compile_context& ctx, const tool_options& o) {
   s.line_file = shown(o, line_source_name(ctx));
   s.train_file = shown(o, train_source_name(ctx));
   s.track_file = shown(o, track_file_name(ctx));
+  // The texts are needed only to quote the lines of diagnostics.
+  if (ctx.error_code == 0 && ctx.warnings.empty()) return s;
   (void)read_file(ctx.files, line_source_name(ctx), s.line_text);
   (void)read_file(ctx.files, train_source_name(ctx), s.train_text);
   return s;
