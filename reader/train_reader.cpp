@@ -72,8 +72,16 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
                 n, reading.speed_fill_index);
   if (n > 0 && reading.speed_fill_index < last) {
     std::uint8_t units = 0;
-    if (!encode_speed_units(reading.previous_speed_kmh, units))
-      return speed_unreadable(ctx, reading, reading.previous_speed_kmh);
+    if (!encode_speed_units(reading.previous_speed_kmh, units)) {
+      const row_result r =
+          speed_unreadable(ctx, reading, reading.previous_speed_kmh);
+      // A reading that goes on past the fault (for authors) carries on with
+      // this row's speed, so the one bad speed is told once.
+      reading.previous_speed_kmh = v;
+      reading.previous_speed_line = speed_line;
+      reading.previous_speed_column = speed_column;
+      return r;
+    }
     (void)fill_cells(ctx.grid, reading.speed_fill_index, n, last,
                      &track_cell::speed_limit, units);
   }

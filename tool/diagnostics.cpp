@@ -128,6 +128,9 @@ diagnostic coded_diagnostic(const found_error& f, const compile_context& model,
       const track_cell* cell = cell_at(model.grid, f.cell);
       diagnostic note;
       note.level = severity::note;
+      note.file = d.file;
+      note.line = d.line;
+      note.column = d.column;
       note.message = "the markers are placed for the " +
                      std::string(cell != nullptr ? cell_kind_name(cell->kind)
                                                  : "feature") +
@@ -240,6 +243,9 @@ void add_same_cause_note(diagnostic& d,
   if (lines.empty()) return;
   diagnostic note;
   note.level = severity::note;
+  note.file = d.file;
+  note.line = d.line;
+  note.column = d.column;
   note.message = std::to_string(lines.size()) + " more row" +
                  (lines.size() == 1 ? "" : "s") +
                  " after this one give the same code, at line";
@@ -307,7 +313,7 @@ void print_one(const diagnostic& d, const palette& p, std::ostream& out) {
   if (d.code != 0) out << ' ' << d.code;
   out << ':' << p.reset << ' ' << p.bold << d.message
       << (d.werror ? " [--werror]" : "") << p.reset << '\n';
-  if (d.line > 0 && d.column > 0) {
+  if (d.line > 0 && d.column > 0 && !d.source_line.empty()) {
     const std::string number = std::to_string(d.line);
     const std::string gutter(std::max<std::size_t>(number.size(), 4), ' ');
     out << std::string(gutter.size() - number.size(), ' ') << number << " | "

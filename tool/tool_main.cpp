@@ -371,14 +371,6 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   app.set_version_flag("--version", std::string(program_name) + " " +
                                         SCENARIO_TOOL_VERSION + " (" +
                                         SCENARIO_TOOL_COMMIT + ")");
-  app.footer(
-      "A fault in a source is shown as FILE:LINE: error CODE: meaning (at P "
-      "m), a warning as FILE:LINE:COLUMN: warning: text.\nExit status: 0 "
-      "clean, 1 an error (compile then writes no file unless "
-      "--write-on-error), 2 stopped (no output, a file fault, or bad "
-      "arguments); check: 0 or 1; dump and plot: 0, or 2 for a file they "
-      "cannot read.");
-
   CLI::App* export_command = app.add_subcommand(
       "export",
       "write the embedded scenario's two sources and three documents");
@@ -420,6 +412,23 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   new_options new_o;
   CLI::App* new_command = add_new_command(app, new_o);
 
+  // Set after the commands are made, which would otherwise each take it:
+  // a command's help says what applies to that command alone.
+  app.footer(
+      "A fault in a source is shown as FILE:LINE:COLUMN: error CODE: "
+      "message, a warning as FILE:LINE:COLUMN: warning: message, each with "
+      "the source line below it.\nExit status: 0 clean, 1 an error (compile "
+      "then writes no file unless --write-on-error), 2 stopped (no output, a "
+      "file fault, or bad arguments); check: 0 or 1; dump and plot: 0, or 2 "
+      "for a file they cannot read.");
+  compile_command->footer(
+      "Exit status: 0 clean, 1 an error (no file is written unless "
+      "--write-on-error), 2 stopped (no output, a file fault, or bad "
+      "arguments).");
+  check_command->footer(
+      "Exit status: 0 no error, 1 an error (or a warning, with --werror), 2 "
+      "bad arguments.");
+
   const std::vector<CLI::App*> commands = {
       export_command, compile_command, check_command, dump_command,
       plot_command,   explain_command, new_command};
@@ -444,7 +453,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
     }
     for (CLI::App* command : commands)
       if (command->get_name() == argv[2]) {
-        out << command->help();
+        out << command->help(program_name);
         return 0;
       }
     err << program_name << ": error: unknown command '" << argv[2] << "'"
@@ -490,8 +499,14 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
       for (const CLI::Option* option : parsed->get_options())
         for (const std::string& name : option->get_lnames())
           options.push_back("--" + name);
+      std::string hint = did_you_mean(unknown_option, options);
+      // An option of another command, given to this one.
+      for (const CLI::App* command : commands)
+        if (hint.empty() && command != parsed &&
+            command->get_option_no_throw(unknown_option) != nullptr)
+          hint = " (it is an option of " + command->get_name() + ")";
       err << parsed->get_name() << " has no option '" << unknown_option << "'"
-          << did_you_mean(unknown_option, options) << '\n';
+          << hint << '\n';
     } else {
       err << e.what() << '\n';
     }
