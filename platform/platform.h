@@ -126,5 +126,16 @@ void advise_large_block(void* start, std::size_t bytes);
 void show_wait_window(platform_files& files);
 void close_wait_window(platform_files& files);
 
+// The terminal a command-line program writes to, set up once at its start:
+// whether standard error is a terminal, and whether that terminal shows
+// colours. On Windows this also turns the console to UTF-8 output (the
+// messages are UTF-8, labels included) and the standard streams to binary,
+// so that the bytes written are those written on every other OS.
+struct console_setup {
+  bool err_is_terminal = false;
+  bool colour = false;
+};
+console_setup prepare_console();
+
 // A modal message with one OK button; returns when the user has closed it.
 void show_message(platform_files& files, const std::string& text);

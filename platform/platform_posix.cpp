@@ -255,6 +255,13 @@ void show_wait_window(platform_files& files) {
 
 void close_wait_window(platform_files&) {}
 
+console_setup prepare_console() {
+  console_setup setup;
+  setup.err_is_terminal = ::isatty(STDERR_FILENO) != 0;
+  setup.colour = setup.err_is_terminal;
+  return setup;
+}
+
 void show_message(platform_files& files, const std::string& text) {
   if (files.headless) {
     files.messages.push_back(text);

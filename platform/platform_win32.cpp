@@ -15,10 +15,13 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <fcntl.h>
+#include <io.h>
 #include <stdlib.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "platform/os_files.h"
@@ -356,6 +359,27 @@ void close_wait_window(platform_files& files) {
     font = reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0));
   ::DestroyWindow(window);
   if (font != nullptr) ::DeleteObject(font);
+}
+
+console_setup prepare_console() {
+  console_setup setup;
+  for (FILE* stream : {stdin, stdout, stderr})
+    (void)::_setmode(::_fileno(stream), _O_BINARY);
+  const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  setup.err_is_terminal =
+      err != INVALID_HANDLE_VALUE && ::GetConsoleMode(err, &mode) != 0;
+  if (!setup.err_is_terminal) return setup;
+  // The console shows UTF-8 as it is written; the code page goes back to the
+  // one the user had when the program ends.
+  static const UINT code_page = ::GetConsoleOutputCP();
+  if (::SetConsoleOutputCP(CP_UTF8))
+    std::atexit([] { ::SetConsoleOutputCP(code_page); });
+  // Colours are escape sequences, which a console shows only with virtual
+  // terminal processing; one that cannot do that gets plain text.
+  setup.colour =
+      ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+  return setup;
 }
 
 void show_message(platform_files& files, const std::string& text) {

@@ -6,10 +6,16 @@
 # must still do all its work. Then the platform seam tests run against the
 # Windows backend.
 #
-# Usage: windows_under_wine.sh LINUX_PROGRAM BUILD_DIR
+# With LINUX_TOOL, the authors' tool is cross-built too, and its export,
+# compile, check and dump must give the files and messages of the Linux tool,
+# apart from the path separator, with a Windows path (drive letter,
+# backslashes) given as --dir.
+#
+# Usage: windows_under_wine.sh LINUX_PROGRAM BUILD_DIR [LINUX_TOOL]
 #   LINUX_PROGRAM  the genera_scenario of the Linux build, the reference
 #   BUILD_DIR      where the Windows build and the wine prefix are kept, so
 #                  that later runs are faster
+#   LINUX_TOOL     the scenario_tool of the Linux build, the reference
 # Exits 77 (skipped) when the cross toolchain, wine or xvfb-run is missing.
 set -euo pipefail
 
@@ -35,12 +41,16 @@ if [ "${1:-}" = --under-wine ]; then
   exit
 fi
 
-if [ $# -ne 2 ]; then
-  echo "usage: $0 LINUX_PROGRAM BUILD_DIR" >&2
+if [ $# -ne 2 ] && [ $# -ne 3 ]; then
+  echo "usage: $0 LINUX_PROGRAM BUILD_DIR [LINUX_TOOL]" >&2
   exit 2
 fi
 linux_program=$(realpath "$1")
 build_dir=$(realpath -m "$2")
+linux_tool=""
+if [ $# -eq 3 ]; then
+  linux_tool=$(realpath "$3")
+fi
 script=$(realpath "$0")
 source_dir=$(dirname "$(dirname "$script")")
 
@@ -82,6 +92,9 @@ if [ -f /usr/src/googletest/CMakeLists.txt ]; then
   gtest_args=(-DGTEST_SOURCE_DIR=/usr/src/googletest)
   targets+=(platform_tests)
 fi
+if [ -n "$linux_tool" ]; then
+  targets+=(scenario_tool)
+fi
 quietly cmake -S "$source_dir" -B "$windows_build" \
   -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF "${gtest_args[@]}"
@@ -89,16 +102,31 @@ quietly cmake --build "$windows_build" -j2 --target "${targets[@]}"
 windows_program=$windows_build/genera_scenario.exe
 
 failures=0
-echo "== the program needs no DLL of the toolchain"
+windows_tool=$windows_build/tool/scenario_tool.exe
+if [ -n "$linux_tool" ] && [ ! -f "$windows_tool" ]; then
+  echo "FAILED: no $windows_tool: the tool was not cross-built (are CLI11"
+  echo "and nlohmann-json installed: libcli11-dev nlohmann-json3-dev?)"
+  exit 1
+fi
+
 # The runtime DLLs of mingw-w64 (libstdc++-6, libgcc_s_seh-1,
 # libwinpthread-1) are not on a user's machine; Windows' own DLLs never start
 # with "lib".
-imports=$(x86_64-w64-mingw32-objdump -p "$windows_program" |
-  sed -n 's/^[[:space:]]*DLL Name: //p')
-if [ -z "$imports" ] || printf '%s\n' "$imports" | grep -q -i '^lib'; then
-  echo "FAILED: the program imports:"
-  printf '  %s\n' "$imports"
-  failures=$((failures + 1))
+needs_no_toolchain_dll() {
+  local imports
+  imports=$(x86_64-w64-mingw32-objdump -p "$1" |
+    sed -n 's/^[[:space:]]*DLL Name: //p')
+  if [ -z "$imports" ] || printf '%s\n' "$imports" | grep -q -i '^lib'; then
+    echo "FAILED: $(basename "$1") imports:"
+    printf '  %s\n' "$imports"
+    failures=$((failures + 1))
+  fi
+}
+echo "== the program needs no DLL of the toolchain"
+needs_no_toolchain_dll "$windows_program"
+if [ -n "$linux_tool" ]; then
+  echo "== nor does the tool"
+  needs_no_toolchain_dll "$windows_tool"
 fi
 
 export WINEPREFIX=$build_dir/wineprefix
@@ -231,6 +259,102 @@ if [ ${#gtest_args[@]} -gt 0 ]; then
   fi
 else
   echo "== platform seam tests left out: no /usr/src/googletest (libgtest-dev)"
+fi
+
+if [ -n "$linux_tool" ]; then
+  echo "== the authors' tool under wine, against the Linux tool"
+  tool_linux=$work/tool-linux
+  tool_windows=$work/tool-windows
+  mkdir "$tool_linux" "$tool_windows"
+  # The folder as a Windows user names it: a drive letter and backslashes.
+  windows_dir=$("$wine" winepath -w "$tool_windows" 2>/dev/null | tr -d '\r')
+  "$wineserver" -w || true
+  if [ -z "$windows_dir" ]; then
+    echo "FAILED: winepath gave no Windows path for $tool_windows"
+    failures=$((failures + 1))
+  fi
+
+  # Runs both tools with the same arguments after the command, each on its
+  # own folder (the Windows one by its Windows path), and checks the exit
+  # statuses, the standard output and the error stream: the same, once the
+  # folders are the same text. $1 names the step.
+  both_tools() {
+    local step=$1 command=$2
+    shift 2
+    local linux_status=0 windows_status=0
+    "$linux_tool" "$command" --dir "$tool_linux" "$@" \
+      >"$work/$step.linux.out" 2>"$work/$step.linux.err" || linux_status=$?
+    under_wine "$windows_tool" "$command" --dir "$windows_dir" "$@" \
+      >"$work/$step.windows.out" 2>"$work/$step.windows.err" ||
+      windows_status=$?
+    if [ "$linux_status" != "$windows_status" ]; then
+      echo "FAILED: $step: exit status $windows_status, Linux $linux_status"
+      cat "$work/$step.windows.err"
+      failures=$((failures + 1))
+    fi
+    local stream windows_text linux_text
+    for stream in out err; do
+      # The Windows tool shows files under the folder as given, joined with
+      # a backslash; with that one difference the texts are the same.
+      windows_text=$(cat "$work/$step.windows.$stream")
+      windows_text=${windows_text//"$windows_dir\\"/"$tool_linux/"}
+      # In JSON each backslash is written twice.
+      windows_text=${windows_text//"${windows_dir//\\/\\\\}\\\\"/"$tool_linux/"}
+      linux_text=$(cat "$work/$step.linux.$stream")
+      if [ "$linux_text" != "$windows_text" ]; then
+        echo "FAILED: $step: standard $stream differs from the Linux tool's"
+        diff <(printf '%s\n' "$linux_text") <(printf '%s\n' "$windows_text") |
+          head -20
+        failures=$((failures + 1))
+      fi
+    done
+  }
+  # The files of both folders, byte for byte.
+  same_files() {
+    local step=$1 name
+    shift
+    for name in "$@"; do
+      if ! cmp -s "$tool_linux/$name" "$tool_windows/$name"; then
+        echo "FAILED: $step: $name differs from the Linux tool's"
+        failures=$((failures + 1))
+      fi
+    done
+  }
+  sources=(Cendra_Gelsio2_linea.txt "Cendra_Gelsio2_EC 482-.txt")
+  binaries=(Cendra_Gelsio2_linea.dat "Cendra_Gelsio2_EC 482.sim"
+    "Cendra_Gelsio2_EC 482.dat")
+  both_tools export export
+  same_files export "${sources[@]}" "Cendra_Gelsio2_EC 482_note.txt" \
+    "Cendra_Gelsio2_EC 482_rallentamenti.txt" \
+    "Cendra_Gelsio2_EC 482_scheda_treno.txt"
+  both_tools compile compile
+  same_files compile "${binaries[@]}"
+  # Two mistakes in the train source: every error, its source line and its
+  # note, as the Linux tool shows them.
+  for dir in "$tool_linux" "$tool_windows"; do
+    sed -i -e 's/^stazione,   25000,/stazione,   25020,/' \
+      -e 's/^segnale,    5000,   2, 4/segnale,    2000,   2, 4/' \
+      "$dir/Cendra_Gelsio2_EC 482-.txt"
+  done
+  both_tools check check
+  both_tools check_json check --diagnostics-format=json
+  both_tools failed_compile compile
+  same_files failed_compile "${binaries[@]}"
+  # dump reads files by path: the Windows tool gets a Windows path.
+  linux_status=0
+  windows_status=0
+  "$linux_tool" dump "$tool_linux/Cendra_Gelsio2_EC 482.sim" \
+    >"$work/dump.linux" || linux_status=$?
+  under_wine "$windows_tool" dump "$windows_dir\\Cendra_Gelsio2_EC 482.sim" \
+    >"$work/dump.windows" || windows_status=$?
+  sed -i "1s|.*Cendra_Gelsio2_EC 482.sim:|Cendra_Gelsio2_EC 482.sim:|" \
+    "$work/dump.linux" "$work/dump.windows"
+  if [ "$linux_status$windows_status" != 00 ] ||
+    ! cmp -s "$work/dump.linux" "$work/dump.windows"; then
+    echo "FAILED: dump differs from the Linux tool's"
+    diff "$work/dump.linux" "$work/dump.windows" | head -20
+    failures=$((failures + 1))
+  fi
 fi
 
 if [ "$failures" != 0 ]; then
