@@ -281,3 +281,12 @@ time_parts decode_time_of_day(std::int32_t time_s) {
   t.seconds = static_cast<std::int32_t>(s % 60);
   return t;
 }
+
+void append_label_byte_utf8(std::string& out, unsigned char byte) {
+  if (byte < 0x80) {
+    out += static_cast<char>(byte);
+    return;
+  }
+  out += static_cast<char>(0xC0 | (byte >> 6));
+  out += static_cast<char>(0x80 | (byte & 0x3F));
+}

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "model/cell_geometry.h"
 #include "model/line_table.h"
@@ -184,3 +185,8 @@ struct time_parts {
 std::int32_t encode_time_of_day(std::int32_t hours, std::int32_t minutes,
                                 std::int32_t seconds);
 time_parts decode_time_of_day(std::int32_t time_s);
+
+// A stored label byte as a person reads it: the character of the same number
+// (labels are single bytes whose first 256 characters are Latin-1), appended
+// to `out` in UTF-8.
+void append_label_byte_utf8(std::string& out, unsigned char byte);

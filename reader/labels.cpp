@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "model/compile_context.h"
+#include "model/stored_values.h"
 #include "reader/author_notes.h"
 #include "reader/field_reader.h"
 
@@ -90,11 +91,8 @@ std::string label_as_shown(std::string_view stored) {
       out += "\\x";
       out += hex[byte >> 4];
       out += hex[byte & 0x0F];
-    } else if (byte < 0x80) {
-      out += c;
     } else {
-      out += static_cast<char>(0xC0 | (byte >> 6));
-      out += static_cast<char>(0x80 | (byte & 0x3F));
+      append_label_byte_utf8(out, byte);
     }
   }
   return out;

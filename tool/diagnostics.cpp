@@ -266,11 +266,8 @@ std::string shown_text(const std::string& line) {
       out += c;
     } else if (b < 0x20 || b == 0x7F || (b >= 0x80 && b < 0xA0)) {
       out += '?';
-    } else if (b < 0x80) {
-      out += c;
     } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
+      append_label_byte_utf8(out, b);
     }
   }
   return out;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/stored_values.h"
+
 namespace {
 
 char lower(char c) {
@@ -102,15 +104,8 @@ std::vector<stretch_run> stretch_runs(const track_grid& grid,
 std::string label_utf8(std::string_view label) {
   std::string text;
   text.reserve(label.size());
-  for (char ch : label) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (byte < 0x80) {
-      text += ch;
-    } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
+  for (char ch : label)
+    append_label_byte_utf8(text, static_cast<unsigned char>(ch));
   return text;
 }
 
