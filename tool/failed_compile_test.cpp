@@ -266,6 +266,49 @@ TEST(failed_compile, reports_exactly_and_keeps_the_earlier_build) {
   }
 }
 
+// Gradients and adhesion, like speed limits, are stored over a stretch that
+// the next row (or the end of the file) closes; a value bent to fit is told
+// at the row that wrote it, with the value, in the middle of the rows as at
+// the last of them.
+TEST(failed_compile, values_stored_later_are_told_at_their_own_row) {
+  temp_dir dir;
+  ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
+  std::string line = dir.read(line_source);
+  line = with_line(line, 102, "pendenza,  2300,   200");    // in the middle
+  line = with_line(line, 131, "pendenza,  97200,   -120");  // the last
+  std::string train = dir.read(train_source);
+  train =
+      with_line(train, 7, "aderenza,   0,    300\r\naderenza,   50000,    -5");
+  ASSERT_FALSE(line.empty() || train.empty());
+  dir.write(line_source, line);
+  dir.write(train_source, train);
+  const tool_result checked = run({"check", "--dir", dir.path()});
+  EXPECT_EQ(checked.status, 0);
+  std::vector<std::string> firsts;
+  std::size_t start = 0;
+  while (start < checked.err.size()) {
+    const std::size_t end = checked.err.find('\n', start);
+    const std::string row = checked.err.substr(start, end - start);
+    if (row.find(": warning: ") != std::string::npos) firsts.push_back(row);
+    start = end + 1;
+  }
+  EXPECT_EQ(firsts,
+            (std::vector<std::string>{
+                expand("{L}:102:20: warning: gradient 200 per mille does not "
+                       "fit its byte (-100 to 155): it is stored as -56",
+                       dir.path()),
+                expand("{L}:131:21: warning: gradient -120 per mille does not "
+                       "fit its byte (-100 to 155): it is stored as 136",
+                       dir.path()),
+                expand("{T}:7:19: warning: adhesion 300 does not fit its byte "
+                       "(0 to 255): it is stored as 44",
+                       dir.path()),
+                expand("{T}:8:23: warning: adhesion -5 does not fit its byte "
+                       "(0 to 255): it is stored as 251",
+                       dir.path())}))
+      << checked.err;
+}
+
 // A station name typed in UTF-8: stored byte for byte with a warning that
 // shows what the simulator will show, or, with --input-encoding utf-8, as
 // single bytes; a character past U+00FF has no single byte and is an error.
