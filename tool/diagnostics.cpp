@@ -117,7 +117,15 @@ diagnostic coded_diagnostic(const found_error& f, const compile_context& model,
     case error_source::markers: {
       // Markers belong to a signal or a slowdown: the code is shown at its
       // row, with the cell in a note.
-      const auto owner = model.cell_owners.find(f.cell);
+      auto owner = model.cell_owners.find(f.cell);
+      // A cell inside a slowdown belongs to the slowdown whose start lies
+      // nearest below it.
+      for (std::int32_t c = f.cell; owner == model.cell_owners.end() && c >= 0;
+           --c) {
+        const track_cell* cell = cell_at(model.grid, c);
+        if (cell != nullptr && cell->kind == kind_slowdown_start)
+          owner = model.cell_owners.find(c);
+      }
       if (owner == model.cell_owners.end()) {
         d.file = s.track_file;
         d.message = "cell " + std::to_string(f.cell) + ": " + d.message;
@@ -125,7 +133,7 @@ diagnostic coded_diagnostic(const found_error& f, const compile_context& model,
       }
       place_at(d, s, owner->second.where, owner->second.line,
                owner->second.column);
-      const track_cell* cell = cell_at(model.grid, f.cell);
+      const track_cell* cell = cell_at(model.grid, owner->first);
       diagnostic note;
       note.level = severity::note;
       note.file = d.file;
