@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "tool/diagnostics.h"
 #include "tool/dump.h"
 #include "tool/explain.h"
+#include "tool/lsp.h"
 #include "tool/new_scenario.h"
 #include "tool/plot.h"
 
@@ -408,6 +410,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   CLI::App* explain_command = add_explain_command(app, explain_o);
   new_options new_o;
   CLI::App* new_command = add_new_command(app, new_o);
+  CLI::App* lsp_command = add_lsp_command(app);
 
   // Set after the commands are made, which would otherwise each take it:
   // a command's help says what applies to that command alone.
@@ -428,7 +431,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
 
   const std::vector<CLI::App*> commands = {
       export_command, compile_command, check_command, dump_command,
-      plot_command,   explain_command, new_command};
+      plot_command,   explain_command, new_command,   lsp_command};
   std::vector<std::string> command_names;
   for (const CLI::App* command : commands)
     command_names.push_back(command->get_name());
@@ -526,5 +529,6 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (plot_command->parsed()) return run_plot(plot_o, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
   if (new_command->parsed()) return run_new(new_o, err);
+  if (lsp_command->parsed()) return run_lsp(std::cin, out);
   return run_compile(o, out, err);
 }
