@@ -8,11 +8,11 @@
 # usage: lsp_neovim.sh PATH/TO/scenario_tool
 set -euo pipefail
 tool=$1
-here=$(cd "$(dirname "$0")" && pwd)
 if ! command -v nvim >/dev/null; then
   echo "lsp_neovim: nvim not found (Debian: neovim); skipped"
   exit 77
 fi
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/scenario"

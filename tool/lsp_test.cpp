@@ -4,12 +4,18 @@
 // follow.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "fuzz/lsp_harness.h"
 #include "test/long_line.h"
 #include "test/temp_dir.h"
 #include "tool/lsp_server.h"
@@ -427,6 +433,79 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
     EXPECT_EQ(errors, c.errors);
     EXPECT_EQ(count, c.replies);
   }
+}
+
+// The fuzz target's seeds, through its check: a whole session of every
+// method, and frames broken in every way the framing knows.
+TEST(lsp, fuzz_seeds_pass_the_session_check) {
+  std::size_t seeds = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::path(SOURCE_DIR) / "fuzz" / "corpus" / "lsp", ec)) {
+    SCOPED_TRACE(entry.path().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string input((std::istreambuf_iterator<char>(in)),
+                            std::istreambuf_iterator<char>());
+    EXPECT_EQ(check_lsp_session(input), "");
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 2u);
+}
+
+// How long a change takes to come back as diagnostics of both sources,
+// the median of five changes (each one row more in the train source).
+double change_to_diagnostics_ms(lsp_client& client, const std::string& uri,
+                                const std::string& text) {
+  std::vector<double> ms;
+  for (int i = 0; i < 5; ++i) {
+    const std::string edited = text + "-- change " + std::to_string(i) + "\r\n";
+    const auto start = std::chrono::steady_clock::now();
+    const auto published = client.change(uri, edited);
+    ms.push_back(std::chrono::duration<double, std::milli>(
+                     std::chrono::steady_clock::now() - start)
+                     .count());
+    EXPECT_EQ(published.size(), 2u);
+  }
+  std::sort(ms.begin(), ms.end());
+  return ms[2];
+}
+
+// The figures an author waits for as they type. They are bounds only in an
+// optimized build without sanitizers; other builds report the figures.
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+constexpr bool timed_build = false;
+#else
+constexpr bool timed_build = true;
+#endif
+
+TEST(lsp,
+     diagnostics_follow_a_change_within_50_ms_and_500_ms_on_the_longest_line) {
+  exported_scenario s;
+  s.client.open(s.line_uri, s.line_text);
+  s.client.open(s.train_uri, s.train_text);
+  const double embedded_ms =
+      change_to_diagnostics_ms(s.client, s.train_uri, s.train_text);
+
+  const long_line line = make_long_line(1000000);
+  s.dir.write("Long_linea.txt", long_line_source(line));
+  s.dir.write("Long_T-.txt", long_train_source(line));
+  const std::string long_line_uri = uri_of_path(s.dir.file("Long_linea.txt"));
+  const std::string long_train_uri = uri_of_path(s.dir.file("Long_T-.txt"));
+  s.client.open(long_line_uri, s.dir.read("Long_linea.txt"));
+  const auto clean = s.client.open(long_train_uri, s.dir.read("Long_T-.txt"));
+  EXPECT_EQ(clean.at(long_line_uri), json::array());
+  const double long_ms = change_to_diagnostics_ms(s.client, long_train_uri,
+                                                  s.dir.read("Long_T-.txt"));
+
+  RecordProperty("embedded_ms", std::to_string(embedded_ms));
+  RecordProperty("longest_line_ms", std::to_string(long_ms));
+  std::printf(
+      "change to diagnostics: embedded scenario %.1f ms, 1,000,000 m "
+      "line %.1f ms\n",
+      embedded_ms, long_ms);
+  if (!timed_build) return;
+  EXPECT_LT(embedded_ms, 50.0);
+  EXPECT_LT(long_ms, 500.0);
 }
 
 TEST(lsp_text, utf8_becomes_single_bytes_and_columns_map_back) {
