@@ -107,51 +107,6 @@ const row_spec* row_of(int index) {
   return &grammar_rows()[index];
 }
 
-// What the reader did with one field, in a sentence or two.
-std::string field_account(const traced_field& f) {
-  const row_spec* row = row_of(f.row);
-  switch (f.role) {
-    case field_role::keyword: {
-      std::string text = std::string("keyword: starts a ") + row->name +
-                         " row (its section is " + row->section + ")";
-      if (const row_spec* second = row_of(f.second_row))
-        text += std::string(", and a ") + second->name +
-                " row after it, with fields of its own";
-      if (!f.place.empty()) text += "\n      placed: " + f.place;
-      return text;
-    }
-    case field_role::data: {
-      if (row == nullptr || f.field < 0 ||
-          static_cast<std::size_t>(f.field) >= row->fields.count)
-        return "a field of the row";
-      const field_spec& spec = row->fields.items[f.field];
-      std::string text = std::string(row->name) + " field " +
-                         std::to_string(f.field + 1) + ", " +
-                         std::string(spec.name) + ": ";
-      if (f.is_number && !f.fits)
-        return text + "does not fit its field (" + field_type_words(spec.type) +
-               "): the reading fails with code 25";
-      text += f.is_number ? number_text(f, spec) : "'" + f.text + "'";
-      return text + "; stored in " + std::string(spec.stored);
-    }
-    case field_role::comment:
-      return "a comment: passed over";
-    case field_role::section:
-      return "a section marker";
-    case field_role::passed_over:
-      return "passed over: it starts no row here";
-    case field_role::empty:
-      return "an empty field: passed over";
-    case field_role::never_read:
-      return "the last field of the file: never examined";
-    case field_role::before_general:
-      return "stands before [generale]: never read";
-    case field_role::unexamined:
-      break;
-  }
-  return "not read: the reading ended before it";
-}
-
 // The line of the text, without its line end; false when there is none.
 bool line_text(const std::string& text, std::int32_t line, std::string& out) {
   std::size_t start = 0;
@@ -222,6 +177,50 @@ int explain_line(const explain_options& o, const std::string& path,
 }
 
 }  // namespace
+
+std::string field_account(const traced_field& f) {
+  const row_spec* row = row_of(f.row);
+  switch (f.role) {
+    case field_role::keyword: {
+      std::string text = std::string("keyword: starts a ") + row->name +
+                         " row (its section is " + row->section + ")";
+      if (const row_spec* second = row_of(f.second_row))
+        text += std::string(", and a ") + second->name +
+                " row after it, with fields of its own";
+      if (!f.place.empty()) text += "\n      placed: " + f.place;
+      return text;
+    }
+    case field_role::data: {
+      if (row == nullptr || f.field < 0 ||
+          static_cast<std::size_t>(f.field) >= row->fields.count)
+        return "a field of the row";
+      const field_spec& spec = row->fields.items[f.field];
+      std::string text = std::string(row->name) + " field " +
+                         std::to_string(f.field + 1) + ", " +
+                         std::string(spec.name) + ": ";
+      if (f.is_number && !f.fits)
+        return text + "does not fit its field (" + field_type_words(spec.type) +
+               "): the reading fails with code 25";
+      text += f.is_number ? number_text(f, spec) : "'" + f.text + "'";
+      return text + "; stored in " + std::string(spec.stored);
+    }
+    case field_role::comment:
+      return "a comment: passed over";
+    case field_role::section:
+      return "a section marker";
+    case field_role::passed_over:
+      return "passed over: it starts no row here";
+    case field_role::empty:
+      return "an empty field: passed over";
+    case field_role::never_read:
+      return "the last field of the file: never examined";
+    case field_role::before_general:
+      return "stands before [generale]: never read";
+    case field_role::unexamined:
+      break;
+  }
+  return "not read: the reading ended before it";
+}
 
 CLI::App* add_explain_command(CLI::App& app, explain_options& o) {
   CLI::App* command = app.add_subcommand(

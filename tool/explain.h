@@ -23,6 +23,8 @@
 #include <ostream>
 #include <string>
 
+#include "model/compile_context.h"
+
 struct explain_options {
   std::string what;   // KEYWORD or FILE:LINE
   std::string train;  // empty: the embedded train name
@@ -31,5 +33,10 @@ struct explain_options {
 // Adds the `explain` command to the tool's parser; `o` receives its
 // arguments.
 CLI::App* add_explain_command(CLI::App& app, explain_options& o);
+
+// What the reader did with one traced field, in a sentence or two, as
+// explain FILE:LINE shows it: a data field's row, name and value, and where
+// the value is stored.
+std::string field_account(const traced_field& f);
 
 int run_explain(const explain_options& o, std::ostream& out, std::ostream& err);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "tool/diagnostics.h"
 #include "tool/dump.h"
 #include "tool/explain.h"
+#include "tool/lsp.h"
 #include "tool/new_scenario.h"
 #include "tool/plot.h"
 
@@ -104,13 +106,19 @@ int run_export(const tool_options& o, std::ostream& err) {
   return 0;
 }
 
-// The two sources as the author sees them, with their text for the source
-// lines under the diagnostics (empty where a source cannot be read).
-shown_sources sources_for(const compile_context& ctx, const tool_options& o) {
+// The names of the two sources and the track file as the author sees them.
+shown_sources shown_names(const compile_context& ctx, const tool_options& o) {
   shown_sources s;
   s.line_file = shown(o, line_source_name(ctx));
   s.train_file = shown(o, train_source_name(ctx));
   s.track_file = shown(o, track_file_name(ctx));
+  return s;
+}
+
+// The same, with their text for the source lines under the diagnostics
+// (empty where a source cannot be read).
+shown_sources sources_for(const compile_context& ctx, const tool_options& o) {
+  shown_sources s = shown_names(ctx, o);
   // The texts are needed only to quote the lines of diagnostics.
   if (ctx.error_code == 0 && ctx.warnings.empty()) return s;
   (void)read_file(ctx.files, line_source_name(ctx), s.line_text);
@@ -127,23 +135,9 @@ bool use_colour(const tool_options& o) {
   return term == nullptr || std::string(term) != "dumb";
 }
 
-// Everything a compile has to say, as text or JSON on `err`. After a code,
-// the same sources are compiled once more in memory, going on past each
-// faulty row, so the author sees every independent error in one run.
-diagnostic_counts report_compile(const compile_context& ctx,
-                                 const tool_options& o, const step_result& r,
-                                 std::ostream& err) {
-  compile_context pass;
-  const bool with_pass = ctx.error_code != 0;
-  if (with_pass) {
-    pass = make_context(o, o.scenario, o.train);
-    pass.keep_going = true;
-    memory_disk disk;
-    (void)compile_in_memory(pass, disk, o.no_profile ? 0 : 1);
-  }
-  const std::vector<diagnostic> list =
-      compile_diagnostics(ctx, r, with_pass ? &pass : nullptr,
-                          sources_for(ctx, o), {o.werror, o.max_errors});
+// Everything a compile has to say, as text or JSON on `err`.
+diagnostic_counts report_diagnostics(const std::vector<diagnostic>& list,
+                                     const tool_options& o, std::ostream& err) {
   if (o.diagnostics_format == "json")
     err << diagnostics_json(list) << '\n';
   else
@@ -167,8 +161,12 @@ int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
   compile_context ctx = make_context(o, o.scenario, o.train);
   std::vector<staged_file> staged;
   ctx.files.staged = &staged;
-  const step_result r = memorizza_percorso(ctx, o.no_profile ? 0 : 1);
-  const diagnostic_counts counts = report_compile(ctx, o, r, err);
+  const std::int32_t j = o.no_profile ? 0 : 1;
+  const step_result r = memorizza_percorso(ctx, j);
+  const diagnostic_counts counts = report_diagnostics(
+      diagnostics_after(ctx, r, make_context(o, o.scenario, o.train), j, {},
+                        sources_for(ctx, o), {o.werror, o.max_errors}),
+      o, err);
   const bool text = o.diagnostics_format != "json";
   int status = exit_status(ctx, r);
   if (counts.errors == 0 || o.write_on_error) {
@@ -198,9 +196,10 @@ int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
 // A compile in memory: the same report, and a count, and not a file written.
 int run_check(const tool_options& o, std::ostream& out, std::ostream& err) {
   compile_context ctx = make_context(o, o.scenario, o.train);
-  memory_disk disk;
-  const step_result r = compile_in_memory(ctx, disk, o.no_profile ? 0 : 1);
-  const diagnostic_counts counts = report_compile(ctx, o, r, err);
+  const diagnostic_counts counts = report_diagnostics(
+      check_in_memory(ctx, o.no_profile ? 0 : 1, {}, shown_names(ctx, o),
+                      {o.werror, o.max_errors}),
+      o, err);
   if (o.diagnostics_format != "json")
     err << count_line(counts.errors, counts.warnings) << '\n';
   print_summary(ctx, o, out);
@@ -411,6 +410,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   CLI::App* explain_command = add_explain_command(app, explain_o);
   new_options new_o;
   CLI::App* new_command = add_new_command(app, new_o);
+  CLI::App* lsp_command = add_lsp_command(app);
 
   // Set after the commands are made, which would otherwise each take it:
   // a command's help says what applies to that command alone.
@@ -431,7 +431,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
 
   const std::vector<CLI::App*> commands = {
       export_command, compile_command, check_command, dump_command,
-      plot_command,   explain_command, new_command};
+      plot_command,   explain_command, new_command,   lsp_command};
   std::vector<std::string> command_names;
   for (const CLI::App* command : commands)
     command_names.push_back(command->get_name());
@@ -529,5 +529,6 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (plot_command->parsed()) return run_plot(plot_o, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
   if (new_command->parsed()) return run_new(new_o, err);
+  if (lsp_command->parsed()) return run_lsp(std::cin, out);
   return run_compile(o, out, err);
 }
