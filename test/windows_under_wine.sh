@@ -355,6 +355,51 @@ if [ -n "$linux_tool" ]; then
     diff "$work/dump.linux" "$work/dump.windows" | head -20
     failures=$((failures + 1))
   fi
+
+  echo "== the language server under wine"
+  # An editor on Windows names the file with a drive letter, its colon
+  # escaped. The server answers initialize, publishes the errors of the
+  # opened line source and, named as the editor names the open one, of the
+  # train source beside it, and ends with status 0 after shutdown and exit.
+  # The protocol is binary: every answer is framed with exactly its bytes.
+  frame() { printf 'Content-Length: %d\r\n\r\n%s' "$(printf '%s' "$1" | wc -c)" "$1"; }
+  line_text=$(sed -e 's/\\/\\\\/g' -e 's/"/\\"/g' -e 's/\r$//' \
+    "$tool_windows/Cendra_Gelsio2_linea.txt" | awk '{printf "%s\\r\\n", $0}')
+  line_text=${line_text//curvad3,  1900/curvad9,  1900}
+  folder_uri="file:///${windows_dir:0:1}%3A$(printf '%s' "${windows_dir:2}" | tr '\\' /)"
+  line_uri="$folder_uri/Cendra_Gelsio2_linea.txt"
+  lsp_status=0
+  {
+    frame '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}}'
+    frame '{"jsonrpc":"2.0","method":"initialized","params":{}}'
+    frame '{"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"'"$line_uri"'","languageId":"scenario","version":1,"text":"'"$line_text"'"}}}'
+    frame '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+    frame '{"jsonrpc":"2.0","method":"exit"}'
+  } | under_wine "$windows_tool" lsp >"$work/lsp.windows" || lsp_status=$?
+  lsp_answers=$(cat "$work/lsp.windows")
+  lsp_fail() {
+    echo "FAILED: language server: $1"
+    printf '%s\n' "$lsp_answers" | head -c 2000
+    failures=$((failures + 1))
+  }
+  [ "$lsp_status" = 0 ] || lsp_fail "status $lsp_status"
+  grep -q '"hoverProvider":true' <<<"$lsp_answers" || lsp_fail "no capabilities"
+  grep -q '"code":103,"message":"a curve row names no curve class' \
+    <<<"$lsp_answers" || lsp_fail "no error 103 in the opened source"
+  grep -q '"uri":"'"$folder_uri"'/Cendra_Gelsio2_EC%20482-.txt"' \
+    <<<"$lsp_answers" || lsp_fail "the train source is not named as the editor names files"
+  grep -q '"id":2,"jsonrpc":"2.0","result":null' <<<"$lsp_answers" ||
+    lsp_fail "no answer to shutdown"
+  # Each frame's length is the length of what follows it.
+  python3 - "$work/lsp.windows" <<'PY' || lsp_fail "a frame of the wrong length"
+import sys
+data = open(sys.argv[1], 'rb').read()
+while data:
+    head, _, rest = data.partition(b'\r\n\r\n')
+    length = int(head.split(b':')[1])
+    body, data = rest[:length], rest[length:]
+    assert body.endswith(b'}') and (not data or data.startswith(b'Content-Length'))
+PY
 fi
 
 if [ "$failures" != 0 ]; then

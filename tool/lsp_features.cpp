@@ -228,9 +228,19 @@ shown_source shown_for(const lsp_server& server, const source_pair& p,
   if (const lsp_document* d = open_document(server, p.dir, name)) {
     s.uri = d->uri;
     s.text = &d->text;
-  } else {
-    s.uri = uri_of_path(s.path);
+    return s;
   }
+  // A file the editor has not opened is named as the editor names the one
+  // open beside it (clients write a drive letter's colon either way), so
+  // that its diagnostics stay its own when it is opened later.
+  for (const auto& [uri, d] : server.documents) {
+    if (d.dir != p.dir) continue;
+    const std::size_t slash = uri.rfind('/');
+    const std::string escaped = uri_of_path(name);
+    s.uri = uri.substr(0, slash + 1) + escaped.substr(escaped.rfind('/') + 1);
+    return s;
+  }
+  s.uri = uri_of_path(s.path);
   return s;
 }
 

@@ -189,12 +189,28 @@ bool path_of_uri(std::string_view uri, std::string& path) {
       path += uri[i];
     }
   }
+#ifdef _WIN32
+  // "/C:/Routes/x.txt" names C:/Routes/x.txt on Windows.
+  if (path.size() >= 3 && path[0] == '/' && path[2] == ':' &&
+      ((path[1] >= 'a' && path[1] <= 'z') ||
+       (path[1] >= 'A' && path[1] <= 'Z')))
+    path.erase(0, 1);
+#endif
   return !path.empty() && path.find('\0') == std::string::npos;
 }
 
 std::string uri_of_path(std::string_view path) {
   constexpr const char* digits = "0123456789ABCDEF";
   std::string uri = "file://";
+#ifdef _WIN32
+  // A Windows path: its backslashes are the URI's slashes, and a drive
+  // letter follows a slash of its own.
+  std::string slashed(path);
+  for (char& c : slashed)
+    if (c == '\\') c = '/';
+  if (slashed.size() >= 2 && slashed[1] == ':') slashed.insert(0, "/");
+  path = slashed;
+#endif
   for (char c : path) {
     const auto b = static_cast<unsigned char>(c);
     if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
