@@ -526,7 +526,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (export_command->parsed()) return run_export(o, err);
   if (check_command->parsed()) return run_check(o, out, err);
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
-  if (plot_command->parsed()) return run_plot(plot_o, err);
+  if (plot_command->parsed()) return run_plot(plot_o, out, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
   if (new_command->parsed()) return run_new(new_o, err);
   return run_compile(o, out, err);
