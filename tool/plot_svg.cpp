@@ -169,10 +169,26 @@ double nice_step(double span, int wanted) {
   return 10 * power;
 }
 
-// Rough width of a label in the sans-serif face at `size` px, enough to keep
-// labels from running into each other.
+// The width of a label in the sans-serif face at `size` px, from the widths
+// of DejaVu Sans by kind of character, erring wide, so that labels kept
+// apart by it never run into each other.
 double label_w(std::string_view label, double size) {
-  return static_cast<double>(label.size()) * size * 0.58;
+  double em = 0;
+  for (const char ch : label) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 'A' && c <= 'Z')
+      em += c == 'M' || c == 'W' ? 0.88 : 0.74;
+    else if (c >= '0' && c <= '9')
+      em += 0.64;
+    else if (c == ' ' || c == '.' || c == ',' || c == ':' || c == '\'' ||
+             c == 'i' || c == 'l' || c == 'j')
+      em += 0.34;
+    else if (c >= 0x80 && c < 0xC0)
+      continue;  // a continuation byte of UTF-8 or an entity's tail
+    else
+      em += c == 'm' || c == 'w' ? 0.9 : 0.62;
+  }
+  return em * size;
 }
 
 struct box {
@@ -710,18 +726,44 @@ void draw_gradient(std::string& s, const scene& sc) {
   }
   line(s, left_w, mid, left_w + sc.plot_w, mid, "#9a9a9a", 1);
   // Cells never given a gradient (0) at the far end are left blank.
+  // Runs narrower than two pixels are drawn together, as the steepest of
+  // them, so a dense line stays a picture and not a blur of slivers.
+  struct bar {
+    double from, to;
+    int g, low, high, count;
+  };
+  std::vector<bar> bars;
   for (const stretch_run& r : runs) {
     if (r.value == gradient_not_filled) continue;
     const double from = static_cast<double>(r.first) * cell_length_m;
     const double to = static_cast<double>(r.last + 1) * cell_length_m;
-    if (from >= sc.extent_m) continue;
+    if (from >= sc.extent_m || !sc.shows(from, to)) continue;
     const int g = decode_gradient(r.value);
-    const double y = mid - g * per_px;
-    if (!sc.shows(from, to)) continue;
-    rect(s, sc.x_of(from), std::min(y, mid), sc.x_of(to) - sc.x_of(from),
-         std::fabs(y - mid), g >= 0 ? uphill : downhill,
-         (g > 0 ? "+" : "") + std::to_string(g) + " \u2030 from " +
-             km_text(from) + " to " + km_text(to));
+    if (!bars.empty() &&
+        sc.x_of(bars.back().to) - sc.x_of(bars.back().from) < 2 &&
+        bars.back().to == from) {
+      bar& b = bars.back();
+      b.to = to;
+      if (std::abs(g) > std::abs(b.g)) b.g = g;
+      b.low = std::min(b.low, g);
+      b.high = std::max(b.high, g);
+      ++b.count;
+      continue;
+    }
+    bars.push_back({from, to, g, g, g, 1});
+  }
+  for (const bar& b : bars) {
+    const double y = mid - b.g * per_px;
+    const std::string what =
+        b.count == 1
+            ? (b.g > 0 ? "+" : "") + std::to_string(b.g) + " \u2030 from " +
+                  km_text(b.from) + " to " + km_text(b.to)
+            : std::to_string(b.count) + " gradients from " +
+                  std::to_string(b.low) + " to " + std::to_string(b.high) +
+                  " \u2030, " + km_text(b.from) + " to " + km_text(b.to) +
+                  " (zoom in)";
+    rect(s, sc.x_of(b.from), std::min(y, mid), sc.x_of(b.to) - sc.x_of(b.from),
+         std::fabs(y - mid), b.g >= 0 ? uphill : downhill, what);
   }
   // The height the gradients add up to, relative to the line's start.
   std::vector<std::pair<double, double>> heights;
@@ -802,8 +844,10 @@ struct curvature_run {
 std::vector<curvature_run> curvature_runs(const scene& sc) {
   std::vector<curvature_run> runs;
   const curve_table& t = *sc.in.curves;
+  // Columns of three pixels, or of a metre when that is wider: a column
+  // takes the mean of the curves within it.
   const double step_m =
-      std::max(1.0, (sc.to_m - sc.from_m) / std::max(sc.plot_w, 1.0));
+      std::max(1.0, 3 * (sc.to_m - sc.from_m) / std::max(sc.plot_w, 1.0));
   for (double a = sc.from_m; a < sc.to_m; a += step_m) {
     const auto m0 = static_cast<std::int64_t>(std::floor(a));
     const auto m1 = std::max<std::int64_t>(
@@ -872,10 +916,14 @@ void draw_curvature(std::string& s, scene& sc) {
   const plot_sources& src = sc.in.sources;
   if (src.curve_owners != nullptr) {
     s += "<g id=\"curve-rows\">\n";
+    double last_x = -1e9;
     for (const curve_owner& c : *src.curve_owners) {
       const double from = c.start_m;
       const double to = from + c.length_m;
       if (c.length_m <= 0 || !sc.shows(from, to)) continue;
+      // Rows closer than a few pixels are reached by zooming in.
+      if (sc.x_of(from) - last_x < 4) continue;
+      last_x = sc.x_of(from);
       rect(s, sc.x_of(from), mid - 1.5,
            std::max(sc.x_of(to) - sc.x_of(from), 1.0), 3, "#555555",
            "curve row from " + km_text(from) + ", " +
