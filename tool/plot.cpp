@@ -40,7 +40,9 @@ bool load(const platform_files& files, const std::string& dir,
   return true;
 }
 
-bool ends_with_svg(const std::string& name) {
+// A file name (not only a path) with something before ".svg".
+bool ends_with_svg(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
   if (name.size() < 5) return false;
   std::string end = name.substr(name.size() - 4);
   for (char& c : end) c = static_cast<char>(std::tolower(c));
