@@ -92,6 +92,13 @@ struct row_origin {
   std::int32_t column = 0;
 };
 
+// A curve row as written: its start and length in metres, and its row.
+struct curve_owner {
+  std::int32_t start_m = 0;
+  std::int32_t length_m = 0;
+  row_origin origin;
+};
+
 // A code as it was recorded, with everything a report of it needs (see the
 // error slot fields of compile_context).
 struct found_error {
@@ -162,6 +169,11 @@ struct compile_context {
   // the row being read now.
   std::map<std::int32_t, row_origin> cell_owners;
   row_origin current_row;
+  // Likewise, for pictures of the scenario that lead back to its rows: the
+  // row of each station slot (by slot number), and every curve row read, in
+  // reading order, with the plan metres it names.
+  std::map<std::int32_t, row_origin> slot_owners;
+  std::vector<curve_owner> curve_owners;
 
   // For authors: go on past a faulty row instead of ending the reading, and
   // keep every code found, in the order found. The model then differs from
@@ -204,6 +216,19 @@ inline void note_cell_owner(compile_context& ctx, const track_cell* cell) {
   if (!ctx.collect_warnings || cell == nullptr || !ctx.grid.allocated()) return;
   ctx.cell_owners[static_cast<std::int32_t>(cell - ctx.grid.cells.data())] =
       ctx.current_row;
+}
+
+// The row being read filled station slot `slot` (kept for authors only).
+inline void note_slot_owner(compile_context& ctx, std::int32_t slot) {
+  if (ctx.collect_warnings) ctx.slot_owners[slot] = ctx.current_row;
+}
+
+// The row being read is a curve from start_m, length_m long (kept for authors
+// only).
+inline void note_curve_owner(compile_context& ctx, std::int32_t start_m,
+                             std::int32_t length_m) {
+  if (ctx.collect_warnings)
+    ctx.curve_owners.push_back({start_m, length_m, ctx.current_row});
 }
 
 // The error slot as it stands, for a list of every code found.

@@ -142,6 +142,7 @@ row_result read_curve_row(compile_context& ctx, line_reading& r) {
   }
   if (contains_keyword(ctx.current_token, "s")) kappa = -kappa;
   note_curve_row(ctx, r.notes, s, lc, r.curve_metre);
+  note_curve_owner(ctx, s, lc);
   if (ctx.trace != nullptr)
     trace_place(ctx, "plan metres " +
                          std::to_string(std::max<std::int64_t>(

@@ -94,6 +94,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   take_label(ctx, reading.notes, reading.cur, "station name", station.label);
 
   set_extent(station, length_m);
+  note_slot_owner(ctx, n);
   if (length_m < 0)
     note_negative_station_length(ctx, reading.notes, length_line, length_column,
                                  length_m, station.from_m, station.to_m);

@@ -412,11 +412,11 @@ TEST(diagnostics, the_command_line_as_people_expect_it) {
       {{"compil"},
        "scenario_tool: error: unknown command 'compil' (did you mean "
        "'compile'?); the commands are export, compile, check, dump, plot, "
-       "explain, new and lsp"},
+       "explain, new, lsp and view"},
       {{"help", "chek"},
        "scenario_tool: error: unknown command 'chek' (did you mean 'check'?); "
-       "the commands are export, compile, check, dump, plot, explain, new "
-       "and lsp"},
+       "the commands are export, compile, check, dump, plot, explain, new, "
+       "lsp and view"},
       {{"compile", "--summry"},
        "scenario_tool: error: compile has no option '--summry' (did you mean "
        "'--summary'?)"},

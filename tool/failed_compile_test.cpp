@@ -352,7 +352,8 @@ TEST(failed_compile, utf8_labels_are_named_and_can_be_converted) {
   EXPECT_EQ(binaries_of(dir), earlier);
 }
 
-// plot and dump still show binaries older than their sources, and say so.
+// dump, and plot when asked to draw the binaries, still show binaries older
+// than their sources, and say so; plot on its own draws the sources.
 TEST(failed_compile, plot_and_dump_say_when_the_sources_are_newer) {
   temp_dir dir;
   ASSERT_EQ(run({"export", "--dir", dir.path()}).status, 0);
@@ -377,6 +378,11 @@ TEST(failed_compile, plot_and_dump_say_when_the_sources_are_newer) {
     return with_text(stale, "{}", ext);
   };
   plotted = run({"plot", "--dir", dir.path(), "--out", svg});
+  EXPECT_EQ(plotted.status, 0);
+  EXPECT_EQ(plotted.err, "");
+  EXPECT_NE(plotted.out.find("from the sources, compiled in memory"),
+            std::string::npos);
+  plotted = run({"plot", "--dir", dir.path(), "--out", svg, "--from-binaries"});
   EXPECT_EQ(plotted.status, 0);
   EXPECT_EQ(plotted.err, for_file(".dat") + for_file(".sim"));
   EXPECT_TRUE(std::filesystem::exists(svg));

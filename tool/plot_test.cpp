@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <map>
@@ -421,6 +423,145 @@ TEST(plot, damaged_or_missing_files_stop_it_without_a_picture) {
   EXPECT_EQ(empty.names(), std::set<std::string>{});
   // --out is required.
   EXPECT_EQ(run_scenario_tool({"plot", "--dir", dir.path()}).status, 2);
+}
+
+// The text between an element's tags.
+std::string inner(const std::string& svg, const element& e) {
+  return svg.substr(e.inner_begin, e.inner_end - e.inner_begin);
+}
+
+void make_newer(const temp_dir& dir, const std::string& name) {
+  std::error_code ec;
+  const auto path = std::filesystem::path(dir.file(name));
+  std::filesystem::last_write_time(
+      path, std::filesystem::last_write_time(path, ec) + std::chrono::hours(1),
+      ec);
+}
+
+TEST(plot, draws_the_sources_when_the_binaries_are_missing_or_stale) {
+  temp_dir dir;
+  ASSERT_EQ(run_scenario_tool({"export", "--dir", dir.path()}).status, 0);
+  const std::string train_name = "Cendra_Gelsio2_EC 482-.txt";
+  const std::string train = dir.read(train_name);
+  const std::string out = dir.file("p.svg");
+
+  tool_result r =
+      run_scenario_tool({"plot", "--dir", dir.path(), "--out", out});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "drew " + out +
+                       " from the sources, compiled in memory (there are no "
+                       "binary files)\n");
+  std::string svg = dir.read("p.svg");
+  std::string fault;
+  std::vector<element> all = parse_xml(svg, fault);
+  ASSERT_EQ(fault, "");
+  // Marks lead back to their rows: the signal at 2000 m is line 52.
+  EXPECT_NE(
+      svg.find("data-src=\"" + join_path(dir.path(), train_name) + ":52\""),
+      std::string::npos);
+  // Every station is named in the plan, however the names crowd there.
+  const element* plan_names = by_id(all, "plan-stations");
+  ASSERT_NE(plan_names, nullptr);
+  const std::string named = inner(svg, *plan_names);
+  for (const char* name :
+       {"CENDRA", "PRALUSCO", "SASSOLIVO", "TORNAVALLE", "PONTEVISCO",
+        "CAVORNA", "SANTALBA", "GELSIO Porta Nord",
+        "MERLASCO - VIGNARDO - SOTTORIVA"})
+    EXPECT_NE(named.find(std::string(">") + name + "</text>"),
+              std::string::npos)
+        << name;
+  EXPECT_EQ(dir.names().count("Cendra_Gelsio2_EC 482.dat"), 0u);
+
+  // Binaries older than the sources are passed over, unless asked for.
+  ASSERT_EQ(run_scenario_tool({"compile", "--dir", dir.path(), "-q"}).status,
+            0);
+  make_newer(dir, train_name);
+  r = run_scenario_tool({"plot", "--dir", dir.path(), "--out", out});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("compiled in memory (the binary files are older than "
+                       "the sources)"),
+            std::string::npos)
+      << r.out;
+  r = run_scenario_tool(
+      {"plot", "--dir", dir.path(), "--out", out, "--from-binaries"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "drew " + out + " from the binary files\n");
+  EXPECT_NE(r.err.find("warning"), std::string::npos) << r.err;
+
+  // Sources with an error give their diagnostics and no picture.
+  dir.write(train_name,
+            std::string(train).replace(train.find("stazione,   25000,"), 18,
+                                       "stazione,   25020,"));
+  ASSERT_TRUE(std::filesystem::remove(out));
+  r = run_scenario_tool({"plot", "--dir", dir.path(), "--out", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(":30:13: error 8: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("no picture drawn: 1 error"), std::string::npos)
+      << r.err;
+  EXPECT_FALSE(dir.contains("p.svg"));
+}
+
+TEST(plot, from_and_to_draw_a_stretch_of_the_line) {
+  temp_dir dir;
+  compile_context ctx;
+  ASSERT_TRUE(compile_embedded(dir, ctx));
+  const tool_result r =
+      run_scenario_tool({"plot", "--dir", dir.path(), "--from", "1.5", "--to",
+                         "2.5", "--out", dir.file("p.svg")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = dir.read("p.svg");
+  std::string fault;
+  const std::vector<element> all = parse_xml(svg, fault);
+  ASSERT_EQ(fault, "");
+  const element& root = all.back();
+  EXPECT_EQ(root.attributes.at("data-from-m"), "1500");
+  EXPECT_EQ(root.attributes.at("data-to-m"), "2500");
+  // The kilometre holds one signal (2000 m) and one speed board (1700 m).
+  const element* signals = by_id(all, "signals");
+  const element* boards = by_id(all, "speed-boards");
+  ASSERT_TRUE(signals != nullptr && boards != nullptr);
+  EXPECT_EQ(count_inside(all, *signals, "g"), 1u);
+  EXPECT_NE(inner(svg, *signals).find("<title>signal at 2.00 km"),
+            std::string::npos);
+  EXPECT_EQ(count_inside(all, *boards, "rect"), 1u);
+  EXPECT_NE(inner(svg, *boards).find("<title>speed board at 1.70 km"),
+            std::string::npos);
+  // A narrow stretch keeps the least width; the whole line gets more.
+  EXPECT_EQ(root.attributes.at("width"), "1000");
+
+  EXPECT_EQ(run_scenario_tool({"plot", "--dir", dir.path(), "--from", "2",
+                               "--to", "1", "--out", dir.file("q.svg")})
+                .status,
+            2);
+  EXPECT_FALSE(dir.contains("q.svg"));
+}
+
+TEST(plot, refuses_an_out_that_is_not_svg) {
+  temp_dir dir;
+  compile_context ctx;
+  ASSERT_TRUE(compile_embedded(dir, ctx));
+  const struct {
+    const char* name;
+    int status;
+  } cases[] = {
+      {"p.png", 2},      // the case that wrote SVG into a PNG file
+      {"p", 2},          // no extension at all
+      {"p.svg.txt", 2},  // .svg inside the name only
+      {".svg", 2},       // nothing before the extension
+      {"P.SVG", 0},      // the extension in capitals is still SVG
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const tool_result r = run_scenario_tool(
+        {"plot", "--dir", dir.path(), "--out", dir.file(c.name)});
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(dir.contains(c.name), c.status == 0);
+    if (c.status != 0) {
+      EXPECT_NE(r.err.find("give a file name that ends in .svg"),
+                std::string::npos)
+          << r.err;
+    }
+  }
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "tool/lsp.h"
 #include "tool/new_scenario.h"
 #include "tool/plot.h"
+#include "tool/view.h"
 
 namespace {
 
@@ -411,6 +412,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   new_options new_o;
   CLI::App* new_command = add_new_command(app, new_o);
   CLI::App* lsp_command = add_lsp_command(app);
+  view_options view_o;
+  CLI::App* view_command = add_view_command(app, view_o);
 
   // Set after the commands are made, which would otherwise each take it:
   // a command's help says what applies to that command alone.
@@ -430,8 +433,9 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
       "bad arguments.");
 
   const std::vector<CLI::App*> commands = {
-      export_command, compile_command, check_command, dump_command,
-      plot_command,   explain_command, new_command,   lsp_command};
+      export_command, compile_command, check_command,
+      dump_command,   plot_command,    explain_command,
+      new_command,    lsp_command,     view_command};
   std::vector<std::string> command_names;
   for (const CLI::App* command : commands)
     command_names.push_back(command->get_name());
@@ -526,9 +530,10 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (export_command->parsed()) return run_export(o, err);
   if (check_command->parsed()) return run_check(o, out, err);
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
-  if (plot_command->parsed()) return run_plot(plot_o, err);
+  if (plot_command->parsed()) return run_plot(plot_o, out, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
   if (new_command->parsed()) return run_new(new_o, err);
   if (lsp_command->parsed()) return run_lsp(std::cin, out);
+  if (view_command->parsed()) return run_view(view_o, out, err);
   return run_compile(o, out, err);
 }
