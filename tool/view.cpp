@@ -10,6 +10,8 @@
 
 #include "model/stored_values.h"
 #include "platform/platform.h"
+#include "run/run_sequence.h"
+#include "tool/check.h"
 #include "tool/model_views.h"
 #include "tool/plot.h"
 
@@ -204,4 +206,34 @@ view_response handle_view_request(view_state& state, const view_request& r) {
     return {200, svg_type, plot_svg(in), false};
   }
   return refuse(404, "nothing here: the page is at /");
+}
+
+CLI::App* add_view_command(CLI::App& app, view_options& o) {
+  o.scenario = embedded_scenario_name;
+  o.train = embedded_train_name;
+  CLI::App* command = app.add_subcommand(
+      "view",
+      "serve a page that shows the scenario of DIR in the browser and draws "
+      "it again whenever a source changes");
+  command
+      ->add_option("--dir", o.dir,
+                   "the directory of the sources (default: the current "
+                   "directory)")
+      ->check(CLI::ExistingDirectory);
+  command->add_option("--scenario", o.scenario, "the scenario name")
+      ->check(name_fault, "NAME")
+      ->capture_default_str();
+  command->add_option("--train", o.train, "the train name")
+      ->check(name_fault, "NAME")
+      ->capture_default_str();
+  command
+      ->add_option("--port", o.port, "the port to listen on (0: any free one)")
+      ->check(CLI::Range(0, 65535))
+      ->capture_default_str();
+  command
+      ->add_option("--host", o.host,
+                   "the address to listen on (default: the loopback address "
+                   "only; others can then reach the page)")
+      ->capture_default_str();
+  return command;
 }

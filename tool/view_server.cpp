@@ -121,36 +121,6 @@ int serve_view(view_state& state, const std::string& host, int port,
   return 0;
 }
 
-CLI::App* add_view_command(CLI::App& app, view_options& o) {
-  o.scenario = embedded_scenario_name;
-  o.train = embedded_train_name;
-  CLI::App* command = app.add_subcommand(
-      "view",
-      "serve a page that shows the scenario of DIR in the browser and draws "
-      "it again whenever a source changes");
-  command
-      ->add_option("--dir", o.dir,
-                   "the directory of the sources (default: the current "
-                   "directory)")
-      ->check(CLI::ExistingDirectory);
-  command->add_option("--scenario", o.scenario, "the scenario name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
-  command->add_option("--train", o.train, "the train name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
-  command
-      ->add_option("--port", o.port, "the port to listen on (0: any free one)")
-      ->check(CLI::Range(0, 65535))
-      ->capture_default_str();
-  command
-      ->add_option("--host", o.host,
-                   "the address to listen on (default: the loopback address "
-                   "only; others can then reach the page)")
-      ->capture_default_str();
-  return command;
-}
-
 int run_view(const view_options& o, std::ostream& out, std::ostream& err) {
   view_state state;
   state.dir = o.dir;

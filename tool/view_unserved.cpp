@@ -9,16 +9,9 @@ constexpr int status_stopped = 2;
 
 }  // namespace
 
-int serve_view(view_state&, const std::string&, int, view_server_control&,
-               std::ostream& err) {
+int run_view(const view_options&, std::ostream&, std::ostream& err) {
   err << "scenario_tool: error: this build of scenario_tool has no web "
          "server (it was built without cpp-httplib); use plot to draw the "
          "scenario\n";
   return status_stopped;
-}
-
-int run_view(const view_options&, std::ostream&, std::ostream& err) {
-  view_state state;
-  view_server_control control;
-  return serve_view(state, "", 0, control, err);
 }
