@@ -1,5 +1,6 @@
 #include "tool/check.h"
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 
 #include "platform/platform.h"
@@ -118,4 +119,16 @@ bool make_directory(const std::string& dir, std::ostream& err) {
       << (ec ? ec.message() : std::string("a file of that name is there"))
       << '\n';
   return false;
+}
+
+void add_name_options(CLI::App& command, std::string& scenario,
+                      std::string& train) {
+  scenario = embedded_scenario_name;
+  train = embedded_train_name;
+  command.add_option("--scenario", scenario, "the scenario name")
+      ->check(name_fault, "NAME")
+      ->capture_default_str();
+  command.add_option("--train", train, "the train name")
+      ->check(name_fault, "NAME")
+      ->capture_default_str();
 }

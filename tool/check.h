@@ -15,6 +15,10 @@
 #include "base/step_result.h"
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
+
+namespace CLI {
+class App;
+}
 #include "tool/diagnostics.h"
 
 // A compile stopped for want of a track grid because of the code it
@@ -77,6 +81,11 @@ bool warn_if_older_than_sources(const platform_files& files,
 // names become parts of file names, so a separator would put a file outside
 // the directory the author named.
 std::string name_fault(const std::string& name);
+
+// The --scenario and --train options of a command, defaulting to the
+// embedded scenario's names, each checked by name_fault.
+void add_name_options(CLI::App& command, std::string& scenario,
+                      std::string& train);
 
 // Makes `dir` (and the folders above it) when it does not exist; a command
 // that writes files into it calls this first. Empty stands for the current

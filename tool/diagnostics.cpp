@@ -291,16 +291,7 @@ struct palette {
 };
 
 const char* level_word(severity level, bool as_error) {
-  if (as_error) return "error";
-  switch (level) {
-    case severity::error:
-      return "error";
-    case severity::warning:
-      return "warning";
-    case severity::note:
-      return "note";
-  }
-  return "";
+  return as_error ? "error" : severity_word(level);
 }
 
 void print_one(const diagnostic& d, const palette& p, std::ostream& out) {
@@ -423,6 +414,18 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
     list.push_back(std::move(d));
   }
   return list;
+}
+
+const char* severity_word(severity level) {
+  switch (level) {
+    case severity::error:
+      return "error";
+    case severity::warning:
+      return "warning";
+    case severity::note:
+      return "note";
+  }
+  return "note";
 }
 
 diagnostic_counts count_diagnostics(const std::vector<diagnostic>& list) {

@@ -57,6 +57,9 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
                                             const shown_sources& sources,
                                             const diagnostic_options& options);
 
+// "error", "warning" or "note".
+const char* severity_word(severity level);
+
 // How many of the diagnostics are errors, and warnings (notes are neither).
 struct diagnostic_counts {
   int errors = 0;

@@ -107,8 +107,6 @@ int plot_sources_in_memory(const plot_options& o, const char* why,
 }  // namespace
 
 CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
-  o.scenario = embedded_scenario_name;
-  o.train = embedded_train_name;
   CLI::App* command = app.add_subcommand(
       "plot",
       "draw the scenario of DIR as one SVG picture: the track plan, the "
@@ -119,12 +117,7 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
                    "the directory of the scenario (default: the current "
                    "directory)")
       ->check(CLI::ExistingDirectory);
-  command->add_option("--scenario", o.scenario, "the scenario name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
-  command->add_option("--train", o.train, "the train name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
+  add_name_options(*command, o.scenario, o.train);
   command
       ->add_option("--from", o.from_km,
                    "draw the line from this kilometre (default: its start)")

@@ -54,18 +54,6 @@ double query_number(const view_request& r, const char* key, double fallback) {
   return v;
 }
 
-const char* severity_word(severity s) {
-  switch (s) {
-    case severity::error:
-      return "error";
-    case severity::warning:
-      return "warning";
-    case severity::note:
-      return "note";
-  }
-  return "note";
-}
-
 std::string time_text(std::int32_t seconds) {
   if (seconds < 0) return "-";
   const time_parts t = decode_time_of_day(seconds);
@@ -209,8 +197,6 @@ view_response handle_view_request(view_state& state, const view_request& r) {
 }
 
 CLI::App* add_view_command(CLI::App& app, view_options& o) {
-  o.scenario = embedded_scenario_name;
-  o.train = embedded_train_name;
   CLI::App* command = app.add_subcommand(
       "view",
       "serve a page that shows the scenario of DIR in the browser and draws "
@@ -220,12 +206,7 @@ CLI::App* add_view_command(CLI::App& app, view_options& o) {
                    "the directory of the sources (default: the current "
                    "directory)")
       ->check(CLI::ExistingDirectory);
-  command->add_option("--scenario", o.scenario, "the scenario name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
-  command->add_option("--train", o.train, "the train name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
+  add_name_options(*command, o.scenario, o.train);
   command
       ->add_option("--port", o.port, "the port to listen on (0: any free one)")
       ->check(CLI::Range(0, 65535))
