@@ -5,7 +5,8 @@
 # fuzz/corpus/<target>/ and the inputs in fuzz/regressions/<target>/; what it
 # finds goes to a scratch directory, never into the repository.
 #
-#   fuzz/run_fuzzers.sh SECONDS [TARGET...]   TARGET: line_reader train_reader compile lsp
+#   fuzz/run_fuzzers.sh SECONDS [TARGET...]   TARGET: line_reader train_reader compile
+#     lsp track_file table_file profile_file
 #
 # Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_SCRATCH (default a
 # new temporary directory; it is kept, so a finding can be looked at), and
@@ -21,7 +22,8 @@ seconds=${1:?usage: fuzz/run_fuzzers.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(line_reader train_reader compile lsp)
+  targets=(line_reader train_reader compile lsp track_file table_file
+    profile_file)
 fi
 
 cd "$(dirname "$0")/.."
