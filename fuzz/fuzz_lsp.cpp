@@ -2,19 +2,11 @@
 // after an initialize request.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <string_view>
 
+#include "fuzz/fuzz_entry.h"
 #include "fuzz/lsp_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
-  std::string fault = check_lsp_session(
-      std::string_view(reinterpret_cast<const char*>(data), size));
-  if (!fault.empty()) {
-    std::fprintf(stderr, "check_lsp_session: %s\n", fault.c_str());
-    __builtin_trap();
-  }
-  return 0;
+  return run_fuzz_check(check_lsp_session, "check_lsp_session", data, size);
 }

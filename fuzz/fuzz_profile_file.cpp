@@ -2,19 +2,11 @@
 // decoder accepts must be written back byte for byte.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <string_view>
 
 #include "fuzz/file_harness.h"
+#include "fuzz/fuzz_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
-  std::string fault = check_profile_file(
-      std::string_view(reinterpret_cast<const char*>(data), size));
-  if (!fault.empty()) {
-    std::fprintf(stderr, "check_profile_file: %s\n", fault.c_str());
-    __builtin_trap();
-  }
-  return 0;
+  return run_fuzz_check(check_profile_file, "check_profile_file", data, size);
 }

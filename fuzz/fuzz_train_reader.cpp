@@ -2,19 +2,11 @@
 // embedded line, followed by the marker pass.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <string_view>
 
+#include "fuzz/fuzz_entry.h"
 #include "fuzz/fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
-  std::string fault = check_train_reader(
-      std::string_view(reinterpret_cast<const char*>(data), size));
-  if (!fault.empty()) {
-    std::fprintf(stderr, "check_train_reader: %s\n", fault.c_str());
-    __builtin_trap();
-  }
-  return 0;
+  return run_fuzz_check(check_train_reader, "check_train_reader", data, size);
 }
