@@ -30,7 +30,6 @@ constexpr double strip_row_h = 18;
 constexpr int strip_rows = 4;  // mountains, signals, code markers, boards
 constexpr double curvature_h = 90;
 constexpr double panel_gap = 14;
-constexpr int status_stopped = 2;
 constexpr double pi = 3.14159265358979323846;
 // A plan point farther out than this is no track plan but a damaged value;
 // it would only squash the real plan to a dot.
