@@ -415,7 +415,8 @@ TEST(diagnostics, the_command_line_as_people_expect_it) {
        "explain, new, lsp and view"},
       {{"help", "chek"},
        "scenario_tool: error: unknown command 'chek' (did you mean 'check'?); "
-       "the commands are export, compile, check, dump, plot, explain, new, "
+       "the commands are export, compile, check, dump, pack, plot, explain, "
+       "new, "
        "lsp and view"},
       {{"compile", "--summry"},
        "scenario_tool: error: compile has no option '--summry' (did you mean "

@@ -396,7 +396,7 @@ std::vector<std::int64_t> sample_metres(const curve_table& curves,
 }
 
 // An empty entry is null and an integer entry stays an integer, so the JSON
-// keeps the three tags apart.
+// keeps the three tags apart; a double JSON has no number for is a string.
 json coordinate_json(const curve_table& curves, std::int64_t m, int c) {
   switch (curve_tag_at(curves, m, c)) {
     case curve_tag::empty:
@@ -406,7 +406,10 @@ json coordinate_json(const curve_table& curves, std::int64_t m, int c) {
     case curve_tag::real:
       break;
   }
-  return curve_value(curves, m, c);
+  const double v = curve_value(curves, m, c);
+  const std::string text = double_text(v);
+  if (!text.empty()) return text;
+  return v;
 }
 
 json profile_json(const std::string& name, std::size_t size,

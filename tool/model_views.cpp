@@ -1,6 +1,10 @@
 #include "tool/model_views.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
+#include <sstream>
 #include <vector>
 
 #include "model/stored_values.h"
@@ -133,4 +137,34 @@ std::int64_t last_computed_metre(const curve_table& curves) {
         curve_tag_at(curves, m, 1) != curve_tag::empty)
       return m;
   return -1;
+}
+
+std::string double_text(double v) {
+  if (std::isfinite(v)) return "";
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+  constexpr std::uint64_t quiet_nan = 0x7FF8000000000000ULL;
+  if (bits == quiet_nan) return "nan";
+  std::ostringstream text;
+  text << "nan:" << std::hex << bits;
+  return text.str();
+}
+
+bool double_from_text(const std::string& text, double& v) {
+  if (text == "inf" || text == "-inf") {
+    v = text[0] == '-' ? -std::numeric_limits<double>::infinity()
+                       : std::numeric_limits<double>::infinity();
+    return true;
+  }
+  if (text == "nan") {
+    v = std::numeric_limits<double>::quiet_NaN();
+    return true;
+  }
+  if (text.rfind("nan:", 0) != 0 || text.size() < 5 || text.size() > 20 ||
+      text.find_first_not_of("0123456789abcdef", 4) != std::string::npos)
+    return false;
+  const std::uint64_t bits = std::stoull(text.substr(4), nullptr, 16);
+  std::memcpy(&v, &bits, sizeof v);
+  return std::isnan(v);
 }

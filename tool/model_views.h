@@ -58,3 +58,10 @@ tag_counts count_tags(const curve_table& curves, int coordinate);
 
 // The last metre whose two coordinates both hold a value; -1 when none does.
 std::int64_t last_computed_metre(const curve_table& curves);
+
+// A double JSON cannot hold, as dump writes it: "inf", "-inf", "nan" for the
+// quiet NaN the hardware makes, and "nan:BITS" (hex) for any other NaN, so
+// that a packed dump gives the file's bytes back. Empty for a finite value.
+std::string double_text(double v);
+// The inverse: false when `text` is none of those.
+bool double_from_text(const std::string& text, double& v);

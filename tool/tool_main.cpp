@@ -21,6 +21,7 @@
 #include "tool/explain.h"
 #include "tool/lsp.h"
 #include "tool/new_scenario.h"
+#include "tool/pack.h"
 #include "tool/plot.h"
 #include "tool/view.h"
 
@@ -405,6 +406,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
 
   dump_options dump_o;
   CLI::App* dump_command = add_dump_command(app, dump_o);
+  pack_options pack_o;
+  CLI::App* pack_command = add_pack_command(app, pack_o);
   plot_options plot_o;
   CLI::App* plot_command = add_plot_command(app, plot_o);
   explain_options explain_o;
@@ -422,7 +425,8 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
       "message, a warning as FILE:LINE:COLUMN: warning: message, each with "
       "the source line below it.\nExit status: 0 clean, 1 an error (compile "
       "then writes no file unless --write-on-error), 2 stopped (no output, a "
-      "file fault, or bad arguments); check: 0 or 1; dump and plot: 0, or 2 "
+      "file fault, or bad arguments); check: 0 or 1; dump, pack and plot: 0, "
+      "or 2 "
       "for a file they cannot read.");
   compile_command->footer(
       "Exit status: 0 clean, 1 an error (no file is written unless "
@@ -433,9 +437,9 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
       "bad arguments.");
 
   const std::vector<CLI::App*> commands = {
-      export_command, compile_command, check_command,
-      dump_command,   plot_command,    explain_command,
-      new_command,    lsp_command,     view_command};
+      export_command, compile_command, check_command,   dump_command,
+      pack_command,   plot_command,    explain_command, new_command,
+      lsp_command,    view_command};
   std::vector<std::string> command_names;
   for (const CLI::App* command : commands)
     command_names.push_back(command->get_name());
@@ -530,6 +534,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (export_command->parsed()) return run_export(o, err);
   if (check_command->parsed()) return run_check(o, out, err);
   if (dump_command->parsed()) return run_dump(dump_o, out, err);
+  if (pack_command->parsed()) return run_pack(pack_o, out, err);
   if (plot_command->parsed()) return run_plot(plot_o, out, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
   if (new_command->parsed()) return run_new(new_o, err);

@@ -15,6 +15,9 @@
 //   scenario_tool dump [--kind profile|table|track] [--json] FILE...
 //       decodes the binary files into text or JSON; a damaged file is refused
 //       with the offset where it goes wrong.
+//   scenario_tool pack [--dir D] [--force] DUMP.json
+//       writes the binary files again from what dump --json wrote, byte for
+//       byte, so a file can be mended as JSON.
 //   scenario_tool plot [--dir D] [--scenario NAME] [--train NAME] --out F.svg
 //       draws the compiled scenario: the track plan and, along the line, the
 //       gradient, speed limit, mountains and tunnels and every feature.
