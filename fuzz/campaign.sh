@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# A long run of one fuzz target, and what it learnt kept in the repository.
+#
+#   fuzz/campaign.sh TARGET SECONDS
+#
+# Builds the target like run_fuzzers.sh (libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer), runs it for SECONDS of wall time from its kept
+# corpus and its regressions, then merges (-merge=1) the kept corpus and all
+# it found into a new corpus: the hand-made seeds first, so they always stay,
+# then only the inputs that reach something those did not. The new corpus
+# replaces fuzz/corpus/TARGET/ when it is within the bound below; otherwise
+# it is left in the scratch directory and the script fails.
+#
+# Prints one line for the campaign table: target, CPU seconds, inputs
+# executed, corpus files and bytes after the merge, and failing inputs found
+# (each is left in the scratch directory; keep it in fuzz/regressions/TARGET/
+# once it is fixed).
+#
+# Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_SCRATCH (default a
+# new temporary directory, kept), CXX (default clang++-14).
+set -euo pipefail
+
+# The kept corpus of a target stays under this many bytes, so a clone stays
+# small and CI's minute per target can read all of it many times over.
+corpus_bound_bytes=$((1024 * 1024))
+
+target=${1:?usage: fuzz/campaign.sh TARGET SECONDS}
+seconds=${2:?usage: fuzz/campaign.sh TARGET SECONDS}
+
+cd "$(dirname "$0")/.."
+build=${FUZZ_BUILD_DIR:-build-fuzz}
+scratch=${FUZZ_SCRATCH:-$(mktemp -d "${TMPDIR:-/tmp}/campaign-XXXXXX")}
+found="$scratch/$target-found"
+merged="$scratch/$target-merged"
+mkdir -p "$found" "$merged"
+
+CXX=${CXX:-clang++-14} cmake -S . -B "$build" -DFUZZ=ON -DBUILD_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target "fuzz_$target" >/dev/null
+
+inputs=("$found" "fuzz/corpus/$target")
+if [ -d "fuzz/regressions/$target" ]; then
+  inputs+=("fuzz/regressions/$target")
+fi
+
+# A finding does not end the campaign: libFuzzer's -fork mode would, with one
+# job, go on after it, but it reports less; so the run restarts after each
+# finding until the time is spent.
+TIMEFORMAT='%U %S'
+cpu_file="$scratch/$target.cpu"
+: >"$cpu_file"
+executed=0
+deadline=$((SECONDS + seconds))
+while [ "$SECONDS" -lt "$deadline" ]; do
+  left=$((deadline - SECONDS))
+  log="$scratch/$target.$SECONDS.log"
+  { time "$build/fuzz_$target" -max_total_time="$left" -timeout=20 \
+    -dict=fuzz/keywords.dict -artifact_prefix="$scratch/$target-" \
+    -print_final_stats=1 "${inputs[@]}" >"$log" 2>&1; } 2>>"$cpu_file" || true
+  runs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
+  if [ -z "$runs" ]; then
+    # A crash ends the run before its final stats; the last status line
+    # gives the count.
+    runs=$(grep -oE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#')
+  fi
+  executed=$((executed + ${runs:-0}))
+done
+cpu=$(awk '{s += $1 + $2} END {printf "%d", s}' "$cpu_file")
+
+# Hand-made seeds first: a merge keeps what is already in its output.
+for f in "fuzz/corpus/$target"/*; do
+  name=$(basename "$f")
+  if ! [[ "$name" =~ ^[0-9a-f]{40}$ ]]; then cp "$f" "$merged/"; fi
+done
+"$build/fuzz_$target" -merge=1 -timeout=20 "$merged" \
+  "fuzz/corpus/$target" "$found" >"$scratch/$target.merge.log" 2>&1
+
+files=$(find "$merged" -type f | wc -l)
+bytes=$(find "$merged" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+findings=$(find "$scratch" -maxdepth 1 -name "$target-*" -type f | wc -l)
+if [ "$bytes" -gt "$corpus_bound_bytes" ]; then
+  echo "the merged corpus of $target is $bytes bytes, over the bound of" \
+    "$corpus_bound_bytes; it is in $merged" >&2
+  exit 1
+fi
+rm -rf "fuzz/corpus/$target"
+cp -r "$merged" "fuzz/corpus/$target"
+echo "$target cpu_s=$cpu executed=$executed corpus_files=$files" \
+  "corpus_bytes=$bytes findings=$findings scratch=$scratch"
