@@ -411,7 +411,8 @@ TEST(diagnostics, the_command_line_as_people_expect_it) {
   } slips[] = {
       {{"compil"},
        "scenario_tool: error: unknown command 'compil' (did you mean "
-       "'compile'?); the commands are export, compile, check, dump, plot, "
+       "'compile'?); the commands are export, compile, check, dump, pack, "
+       "plot, "
        "explain, new, lsp and view"},
       {{"help", "chek"},
        "scenario_tool: error: unknown command 'chek' (did you mean 'check'?); "
