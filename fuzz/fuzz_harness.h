@@ -114,6 +114,13 @@ inline std::string check_outputs(const compile_context& ctx,
   if (table->second.size() != table_bytes)
     return "a line table file of " + std::to_string(table->second.size()) +
            " bytes";
+  // What the compiler writes, the tools read: their decoders take it.
+  track_grid grid;
+  if (!decode_track(track->second, grid).ok())
+    return "a track file its decoder refuses";
+  line_table decoded;
+  if (!decode_line_table(table->second, decoded).ok())
+    return "a line table file its decoder refuses";
   if (ctx.write_flag == 0) return "";
   return check_profile_image(profile->second, ctx.curves.last_metre);
 }

@@ -536,37 +536,12 @@ bool dump_one(const dump_options& o, const std::string& path, json& all,
       place.name, sources_of(place.name, kind), err);
 
   decode_fault fault;
-  switch (kind) {
-    case binary_kind::track: {
-      track_grid grid;
-      fault = decode_track(bytes, grid);
-      if (!fault.ok()) break;
-      if (o.json)
-        all.push_back(track_json(path, bytes.size(), grid));
-      else
-        print_track(out, path, bytes.size(), grid);
-      break;
-    }
-    case binary_kind::table: {
-      line_table table;
-      fault = decode_line_table(bytes, table);
-      if (!fault.ok()) break;
-      if (o.json)
-        all.push_back(table_json(path, bytes.size(), table));
-      else
-        print_table(out, path, bytes.size(), table);
-      break;
-    }
-    case binary_kind::profile: {
-      curve_table curves;
-      fault = decode_line_profile(bytes, curves);
-      if (!fault.ok()) break;
-      if (o.json)
-        all.push_back(profile_json(path, bytes.size(), curves, o.every_m));
-      else
-        print_profile(out, path, bytes.size(), curves, o.every_m);
-      break;
-    }
+  if (o.json) {
+    json object;
+    fault = dump_json(kind, path, bytes, o.every_m, object);
+    if (fault.ok()) all.push_back(std::move(object));
+  } else {
+    fault = dump_text(kind, path, bytes, o.every_m, out);
   }
   if (!fault.ok()) {
     err << printable(path) << ": byte " << fault.offset
@@ -579,6 +554,61 @@ bool dump_one(const dump_options& o, const std::string& path, json& all,
 }
 
 }  // namespace
+
+decode_fault dump_text(binary_kind kind, const std::string& name,
+                       std::string_view bytes, std::int32_t every_m,
+                       std::ostream& out) {
+  decode_fault fault;
+  switch (kind) {
+    case binary_kind::track: {
+      track_grid grid;
+      fault = decode_track(bytes, grid);
+      if (fault.ok()) print_track(out, name, bytes.size(), grid);
+      break;
+    }
+    case binary_kind::table: {
+      line_table table;
+      fault = decode_line_table(bytes, table);
+      if (fault.ok()) print_table(out, name, bytes.size(), table);
+      break;
+    }
+    case binary_kind::profile: {
+      curve_table curves;
+      fault = decode_line_profile(bytes, curves);
+      if (fault.ok()) print_profile(out, name, bytes.size(), curves, every_m);
+      break;
+    }
+  }
+  return fault;
+}
+
+decode_fault dump_json(binary_kind kind, const std::string& name,
+                       std::string_view bytes, std::int32_t every_m,
+                       json& object) {
+  decode_fault fault;
+  switch (kind) {
+    case binary_kind::track: {
+      track_grid grid;
+      fault = decode_track(bytes, grid);
+      if (fault.ok()) object = track_json(name, bytes.size(), grid);
+      break;
+    }
+    case binary_kind::table: {
+      line_table table;
+      fault = decode_line_table(bytes, table);
+      if (fault.ok()) object = table_json(name, bytes.size(), table);
+      break;
+    }
+    case binary_kind::profile: {
+      curve_table curves;
+      fault = decode_line_profile(bytes, curves);
+      if (fault.ok())
+        object = profile_json(name, bytes.size(), curves, every_m);
+      break;
+    }
+  }
+  return fault;
+}
 
 CLI::App* add_dump_command(CLI::App& app, dump_options& o) {
   CLI::App* command = app.add_subcommand(

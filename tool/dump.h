@@ -14,9 +14,14 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "output/file_format.h"
+#include "tool/model_views.h"
 
 struct dump_options {
   std::vector<std::string> files;
@@ -31,3 +36,13 @@ CLI::App* add_dump_command(CLI::App& app, dump_options& o);
 // Dumps every file in turn on `out`; faults go to `err`. Returns 0, or 2 when
 // a file could not be read or was refused.
 int run_dump(const dump_options& o, std::ostream& out, std::ostream& err);
+
+// What dump shows of one file's bytes read as `kind`, under the name `name`:
+// the text on `out`, or the file's object of the --json array in `object`.
+// The decoder's fault when it refuses the bytes; nothing is shown then.
+decode_fault dump_text(binary_kind kind, const std::string& name,
+                       std::string_view bytes, std::int32_t every_m,
+                       std::ostream& out);
+decode_fault dump_json(binary_kind kind, const std::string& name,
+                       std::string_view bytes, std::int32_t every_m,
+                       nlohmann::ordered_json& object);
