@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # A long run of one fuzz target, and what it learnt kept in the repository.
 #
-#   fuzz/campaign.sh TARGET SECONDS
+#   fuzz/campaign.sh TARGET CPU_SECONDS
 #
 # Builds the target like run_fuzzers.sh (libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer), runs it for SECONDS of wall time from its kept
-# corpus and its regressions, then merges (-merge=1) the kept corpus and all
+# UndefinedBehaviorSanitizer), runs it from its kept corpus and its
+# regressions until it has had CPU_SECONDS of processor time (on a busy
+# machine that takes longer than as many seconds), then merges (-merge=1) the kept corpus and all
 # it found into a new corpus: the hand-made seeds first, so they always stay,
 # then only the inputs that reach something those did not. The new corpus
 # replaces fuzz/corpus/TARGET/ when it is within the bound below; otherwise
@@ -24,8 +25,8 @@ set -euo pipefail
 # small and CI's minute per target can read all of it many times over.
 corpus_bound_bytes=$((1024 * 1024))
 
-target=${1:?usage: fuzz/campaign.sh TARGET SECONDS}
-seconds=${2:?usage: fuzz/campaign.sh TARGET SECONDS}
+target=${1:?usage: fuzz/campaign.sh TARGET CPU_SECONDS}
+cpu_seconds=${2:?usage: fuzz/campaign.sh TARGET CPU_SECONDS}
 
 cd "$(dirname "$0")/.."
 build=${FUZZ_BUILD_DIR:-build-fuzz}
@@ -43,17 +44,20 @@ if [ -d "fuzz/regressions/$target" ]; then
   inputs+=("fuzz/regressions/$target")
 fi
 
-# A finding does not end the campaign: libFuzzer's -fork mode would, with one
-# job, go on after it, but it reports less; so the run restarts after each
-# finding until the time is spent.
+# The run goes in rounds of at most ten minutes, each ended by its time or
+# by a finding (a finding does not end the campaign), until the rounds'
+# processor time adds up.
 TIMEFORMAT='%U %S'
 cpu_file="$scratch/$target.cpu"
 : >"$cpu_file"
 executed=0
-deadline=$((SECONDS + seconds))
-while [ "$SECONDS" -lt "$deadline" ]; do
-  left=$((deadline - SECONDS))
-  log="$scratch/$target.$SECONDS.log"
+round=0
+cpu_used() { awk '{s += $1 + $2} END {printf "%d", s}' "$cpu_file"; }
+while [ "$(cpu_used)" -lt "$cpu_seconds" ]; do
+  left=$((cpu_seconds - $(cpu_used)))
+  [ "$left" -gt 600 ] && left=600
+  round=$((round + 1))
+  log="$scratch/$target.$round.log"
   { time "$build/fuzz_$target" -max_total_time="$left" -timeout=20 \
     -dict=fuzz/keywords.dict -artifact_prefix="$scratch/$target-" \
     -print_final_stats=1 "${inputs[@]}" >"$log" 2>&1; } 2>>"$cpu_file" || true
@@ -65,7 +69,7 @@ while [ "$SECONDS" -lt "$deadline" ]; do
   fi
   executed=$((executed + ${runs:-0}))
 done
-cpu=$(awk '{s += $1 + $2} END {printf "%d", s}' "$cpu_file")
+cpu=$(cpu_used)
 
 # Hand-made seeds first: a merge keeps what is already in its output.
 for f in "fuzz/corpus/$target"/*; do
