@@ -13,7 +13,7 @@ set -euo pipefail
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(line_reader train_reader compile lsp track_file table_file
-    profile_file dump plot)
+    profile_file dump plot view)
 fi
 
 cd "$(dirname "$0")/.."

@@ -1,6 +1,7 @@
-// Replays the seeds of the dump and plot fuzz targets (fuzz/corpus/<target>/)
-// and the inputs fuzzing once found failing (fuzz/regressions/<target>/),
-// each through its target's check; and shows that the checks see a fault.
+// Replays the seeds of the dump, plot and view fuzz targets
+// (fuzz/corpus/<target>/) and the inputs fuzzing once found failing
+// (fuzz/regressions/<target>/), each through its target's check; and shows that
+// the checks see a fault.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/file_view_harness.h"
+#include "fuzz/view_harness.h"
 
 namespace {
 
@@ -37,6 +39,7 @@ std::size_t replay(const char* target, std::string (*check)(std::string_view)) {
 TEST(file_view_fuzz, kept_inputs_pass_their_checks) {
   EXPECT_GT(replay("dump", check_dump), 0u);
   EXPECT_GT(replay("plot", check_plot), 0u);
+  EXPECT_GT(replay("view", check_view_request), 0u);
 }
 
 // The seeds reach past the decoders: each is a file they accept, so the
