@@ -1,6 +1,7 @@
 // What the authors' tool shows of binary files from anywhere, fed with any
 // bytes: the text and JSON dump of each file the decoders accept, the file
-// packed back from that JSON, and the plot of a decoded set. The fuzz
+// packed back from that JSON, and the plot of a decoded set; and the files a
+// compile writes, packed back from their dump. The fuzz
 // targets call these with every input the fuzzer makes up; the tool's tests
 // replay the seeds and the inputs once found failing.
 //
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_harness.h"
 #include "output/file_format.h"
 #include "tool/dump.h"
 #include "tool/model_views.h"
@@ -57,6 +59,50 @@ inline std::string check_dump(std::string_view input) {
                        packed.size()) != bytes)
     return "the JSON dump packs into other bytes than the file's";
   return "";
+}
+
+// The outputs of a compile, dumped as JSON and packed back: the bytes the
+// compiler wrote. A plan longer than this many metres is left to the dump
+// target, which packs plans of every length: its JSON would take most of
+// the time of the compile target.
+inline constexpr std::int32_t fuzz_pack_plan_metres = 5000;
+
+inline std::string check_outputs_pack_back(const compile_context& ctx,
+                                           const memory_disk& disk) {
+  const struct {
+    std::string name;
+    binary_kind kind;
+  } outputs[] = {{track_file_name(ctx), binary_kind::track},
+                 {line_table_file_name(ctx), binary_kind::table},
+                 {line_profile_file_name(ctx), binary_kind::profile}};
+  for (const auto& output : outputs) {
+    const auto file = disk.files.find(output.name);
+    if (file == disk.files.end()) continue;
+    if (output.kind == binary_kind::profile &&
+        ctx.curves.last_metre > fuzz_pack_plan_metres)
+      continue;
+    nlohmann::ordered_json object;
+    if (!dump_json(output.kind, output.name, file->second, 1, object).ok())
+      return "the dump refuses the compiled " + output.name;
+    const auto read = nlohmann::ordered_json::parse(
+        object.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict),
+        nullptr, false);
+    std::vector<std::uint8_t> packed;
+    std::string fault;
+    if (read.is_discarded() || !pack_object(read, packed, fault))
+      return "the dump of the compiled " + output.name +
+             " does not pack: " + fault;
+    if (std::string(packed.begin(), packed.end()) != file->second)
+      return "the dump of the compiled " + output.name +
+             " packs into other bytes";
+  }
+  return "";
+}
+
+// The whole compile as its own target checks it, and then the outputs
+// through dump --json and pack.
+inline std::string check_compile_and_pack(std::string_view input) {
+  return check_compile_with(input, check_outputs_pack_back);
 }
 
 // A plot input is the track file, this separator, the line table, and

@@ -165,7 +165,13 @@ inline std::string check_train_reader(std::string_view train_text) {
 }
 
 // The whole compile step on a pair of sources in one input.
-inline std::string check_compile(std::string_view input) {
+// A further check of the outputs of a compile that went through, for the
+// tool's targets; null for none.
+using fuzz_output_check = std::string (*)(const compile_context& ctx,
+                                          const memory_disk& disk);
+
+inline std::string check_compile_with(std::string_view input,
+                                      fuzz_output_check more) {
   memory_disk disk;
   compile_context ctx = make_memory_context(disk);
   std::int32_t write_flag = 0;
@@ -185,7 +191,9 @@ inline std::string check_compile(std::string_view input) {
   if (!fault.empty()) return fault;
   switch (r.code) {
     case step_code::ok:
-      return check_outputs(ctx, disk);
+      fault = check_outputs(ctx, disk);
+      if (fault.empty() && more != nullptr) fault = more(ctx, disk);
+      return fault;
     case step_code::no_grid:
     case step_code::header_check:
       // A run that stops before its output writes none.
@@ -201,4 +209,8 @@ inline std::string check_compile(std::string_view input) {
                  : "";
   }
   return "";
+}
+
+inline std::string check_compile(std::string_view input) {
+  return check_compile_with(input, nullptr);
 }

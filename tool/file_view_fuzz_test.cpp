@@ -1,7 +1,7 @@
-// Replays the seeds of the dump, plot and view fuzz targets
-// (fuzz/corpus/<target>/) and the inputs fuzzing once found failing
-// (fuzz/regressions/<target>/), each through its target's check; and shows that
-// the checks see a fault.
+// Replays the seeds (fuzz/corpus/<target>/) and the inputs fuzzing once found
+// failing (fuzz/regressions/<target>/) of the tool's fuzz targets, each
+// through its target's check: dump, plot, view, and compile with its outputs
+// packed back. And shows that the checks see a fault.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,6 +40,7 @@ TEST(file_view_fuzz, kept_inputs_pass_their_checks) {
   EXPECT_GT(replay("dump", check_dump), 0u);
   EXPECT_GT(replay("plot", check_plot), 0u);
   EXPECT_GT(replay("view", check_view_request), 0u);
+  EXPECT_GT(replay("compile", check_compile_and_pack), 0u);
 }
 
 // The seeds reach past the decoders: each is a file they accept, so the
