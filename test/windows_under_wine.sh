@@ -9,7 +9,9 @@
 # With LINUX_TOOL, the authors' tool is cross-built too, and its export,
 # compile, check and dump must give the files and messages of the Linux tool,
 # apart from the path separator, with a Windows path (drive letter,
-# backslashes) given as --dir.
+# backslashes) given as --dir. Its view is built with the HTTP library's
+# source from Debian's archive (tools/fetch_httplib_source.sh, kept in
+# BUILD_DIR), started under wine and fetched from the Linux side.
 #
 # Usage: windows_under_wine.sh LINUX_PROGRAM BUILD_DIR [LINUX_TOOL]
 #   LINUX_PROGRAM  the genera_scenario of the Linux build, the reference
@@ -17,6 +19,8 @@
 #                  that later runs are faster
 #   LINUX_TOOL     the scenario_tool of the Linux build, the reference
 # Exits 77 (skipped) when the cross toolchain, wine or xvfb-run is missing.
+# The view is left out, and says so, without curl or dpkg-source (dpkg-dev,
+# which unpacks the library's source).
 set -euo pipefail
 
 # Runs a Windows program under wine with a time limit: a message box would
@@ -70,6 +74,10 @@ wineserver=$(dirname "$wine")/wineserver
 [ -n "$wineserver" ] || skip "wineserver" wine64
 command -v xvfb-run >/dev/null || skip "xvfb-run" xvfb
 command -v xauth >/dev/null || skip "xauth (needed by xvfb-run)" xauth
+view_left_out=""
+command -v curl >/dev/null || view_left_out="no curl (apt-get install curl)"
+command -v dpkg-source >/dev/null ||
+  view_left_out="no dpkg-source to unpack the HTTP library's source (apt-get install dpkg-dev)"
 
 # A failing command prints its whole log; a passing one stays quiet.
 quietly() {
@@ -92,12 +100,33 @@ if [ -f /usr/src/googletest/CMakeLists.txt ]; then
   gtest_args=(-DGTEST_SOURCE_DIR=/usr/src/googletest)
   targets+=(platform_tests)
 fi
+httplib_args=()
 if [ -n "$linux_tool" ]; then
   targets+=(scenario_tool)
 fi
+if [ -n "$linux_tool" ] && [ -z "$view_left_out" ]; then
+  # The view's server: the complete header of the library the Linux view
+  # links, from Debian's source package, fetched once into BUILD_DIR.
+  httplib_source=$build_dir/httplib
+  if ! bash "$source_dir/tools/fetch_httplib_source.sh" "$httplib_source"; then
+    echo "FAILED: no source of the HTTP library for the Windows view"
+    exit 1
+  fi
+  # The same release as the library of the Linux view.
+  httplib_release() { sed -n 's/^#define CPPHTTPLIB_VERSION //p' "$1"; }
+  if [ -f /usr/include/httplib.h ] && [ "$(httplib_release "$httplib_source/httplib.h")" != \
+    "$(httplib_release /usr/include/httplib.h)" ]; then
+    echo "FAILED: the HTTP library's source is release" \
+      "$(httplib_release "$httplib_source/httplib.h"), the Linux library" \
+      "$(httplib_release /usr/include/httplib.h)"
+    exit 1
+  fi
+  httplib_args=(-DHTTPLIB_SOURCE_DIR="$httplib_source")
+fi
 quietly cmake -S "$source_dir" -B "$windows_build" \
   -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF "${gtest_args[@]}"
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF "${gtest_args[@]}" \
+  "${httplib_args[@]}"
 quietly cmake --build "$windows_build" -j2 --target "${targets[@]}"
 windows_program=$windows_build/genera_scenario.exe
 
@@ -136,7 +165,20 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A view still running when the script ends (a failed check) is stopped,
+# with every wine process of the prefix.
+running_views=()
+stop_everything() {
+  local pid
+  for pid in "${running_views[@]}"; do
+    kill -KILL "$pid" 2>/dev/null || true
+  done
+  if [ ${#running_views[@]} -gt 0 ]; then
+    "$wineserver" -k 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap stop_everything EXIT
 
 export wine wineserver
 
@@ -400,6 +442,208 @@ while data:
     body, data = rest[:length], rest[length:]
     assert body.endswith(b'}') and (not data or data.startswith(b'Content-Length'))
 PY
+fi
+
+if [ -n "$linux_tool" ] && [ -n "$view_left_out" ]; then
+  echo "== the view under wine left out: $view_left_out"
+elif [ -n "$linux_tool" ]; then
+  echo "== the view under wine, fetched from the Linux side"
+  # An author starts `scenario_tool.exe view` in the folder of the sources
+  # and opens the page in a browser. Wine's sockets are the host's, so curl
+  # on this side is that browser. The server must listen on the loopback
+  # address alone, refuse what it does not serve, follow an edited source,
+  # and answer as the Linux view of the same sources does, byte for byte.
+  # Ctrl-C (SIGINT, which wine hands to the program as a console Ctrl-C)
+  # stops it with status 0.
+  linux_view=$(dirname "$linux_tool")/scenario_view
+  view_windows=$work/view-windows
+  view_linux=$work/view-linux
+  mkdir "$view_windows" "$view_linux"
+  "$linux_tool" export --dir "$view_windows" >/dev/null
+  "$linux_tool" export --dir "$view_linux" >/dev/null
+
+  # Starts the view (the program and its arguments before the command) in
+  # folder $2 on any free port and waits for the address it prints, a
+  # minute at most (wine starts slowly); sets view_pid and view_port.
+  start_view() {
+    local name=$1 dir=$2 i
+    shift 2
+    (cd "$dir" && exec "$@" view --port 0) >"$work/$name.out" \
+      2>"$work/$name.err" &
+    view_pid=$!
+    running_views+=("$view_pid")
+    view_port=""
+    for i in $(seq 600); do
+      view_port=$(sed -n 's|^serving .* at http://127\.0\.0\.1:\([0-9]*\)/ (Ctrl-C stops)$|\1|p' \
+        "$work/$name.out" 2>/dev/null)
+      [ -n "$view_port" ] && return 0
+      kill -0 "$view_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    echo "FAILED: $name: no address on 127.0.0.1 printed"
+    cat "$work/$name.out" "$work/$name.err"
+    failures=$((failures + 1))
+    return 1
+  }
+  # Ctrl-C, then the view must end within 20 s with status 0.
+  stop_view() {
+    local name=$1 pid=$2 i status=0 left=()
+    kill -INT "$pid" 2>/dev/null || true
+    for i in $(seq 200); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+      echo "FAILED: $name: still running 20 s after Ctrl-C"
+      kill -KILL "$pid"
+      failures=$((failures + 1))
+    fi
+    wait "$pid" || status=$?
+    for i in "${running_views[@]}"; do
+      [ "$i" = "$pid" ] || left+=("$i")
+    done
+    running_views=("${left[@]}")
+    if [ "$status" != 0 ]; then
+      echo "FAILED: $name: exit status $status after Ctrl-C, expected 0"
+      cat "$work/$name.err"
+      failures=$((failures + 1))
+    fi
+  }
+  # The local addresses listening on port $1, as /proc/net/tcp writes them
+  # (0100007F is 127.0.0.1, 00000000 any address).
+  listeners() {
+    awk -v port="$(printf '%04X' "$1")" \
+      '$4 == "0A" { split($2, a, ":"); if (a[2] == port) print a[1] }' \
+      /proc/net/tcp /proc/net/tcp6
+  }
+  # GET $2 from the view on port $1 into file $3; prints the status.
+  fetch() {
+    curl -s --max-time 20 -o "$3" -w '%{http_code}' "http://127.0.0.1:$1$2" ||
+      true
+  }
+  # The model's version, as the view on port $1 serves it.
+  model_version() {
+    curl -s --max-time 20 "http://127.0.0.1:$1/model.json" |
+      python3 -c 'import json, sys; print(json.load(sys.stdin)["version"])' ||
+      true
+  }
+
+  if start_view view_windows "$view_windows" "$wine" "$windows_tool"; then
+    windows_port=$view_port
+    windows_pid=$view_pid
+    if [ "$(listeners "$windows_port")" != 0100007F ]; then
+      echo "FAILED: the Windows view listens on other than 127.0.0.1 alone:"
+      listeners "$windows_port"
+      failures=$((failures + 1))
+    fi
+    # What the server answers to, by path, Host and method; a method but
+    # GET sends an empty body, as a browser does.
+    while read -r path host method expected note; do
+      body=()
+      [ "$method" = GET ] || body=(--data-binary '')
+      got=$(curl -s --max-time 20 --path-as-is -o /dev/null -w '%{http_code}' \
+        -X "$method" "${body[@]}" -H "Host: $host:$windows_port" \
+        "http://127.0.0.1:$windows_port$path" || true)
+      if [ "$got" != "$expected" ]; then
+        echo "FAILED: view: $method $path (Host $host, $note): status $got," \
+          "expected $expected"
+        failures=$((failures + 1))
+      fi
+    done <<'REQUESTS'
+/                      127.0.0.1     GET  200  the page
+/                      localhost     GET  200  the page by name
+/plot.svg?from=0&to=5000 127.0.0.1   GET  200  a picture
+/                      rebound.test  GET  421  a name that is not the server's
+/../index.html         127.0.0.1     GET  400  a path that climbs
+/%2E%2e/index.html     127.0.0.1     GET  400  one that climbs encoded
+/Cendra_Gelsio2_linea.txt 127.0.0.1  GET  404  a source is never served
+/model.json            127.0.0.1     POST 405  only GET and HEAD
+REQUESTS
+
+    # The page, the model and a picture, before and after an edit that
+    # puts a station off the 50 m grid (error 8): the version goes up, the
+    # diagnostic shows, the picture is marked stale, and the event stream
+    # the page listens to names the new version.
+    (exec curl -s -N --max-time 60 "http://127.0.0.1:$windows_port/events" \
+      >"$work/view_events") &
+    events_pid=$!
+    first=(/ /model.json "/plot.svg?from=10000&to=30000&width=1000")
+    for i in "${!first[@]}"; do
+      status=$(fetch "$windows_port" "${first[$i]}" "$work/view_windows.$i")
+      if [ "$status" != 200 ] || [ ! -s "$work/view_windows.$i" ]; then
+        echo "FAILED: view: ${first[$i]}: status $status"
+        failures=$((failures + 1))
+      fi
+    done
+    if ! grep -q '"version":1,' "$work/view_windows.1"; then
+      echo "FAILED: view: the first model is not version 1"
+      failures=$((failures + 1))
+    fi
+    sed -i 's/^stazione,   25000,/stazione,   25020,/' \
+      "$view_windows/Cendra_Gelsio2_EC 482-.txt"
+    for i in $(seq 100); do
+      [ "$(model_version "$windows_port")" = 2 ] && break
+      sleep 0.1
+    done
+    status=$(fetch "$windows_port" /model.json "$work/view_windows.3")
+    if ! python3 - "$work/view_windows.3" <<'PY'; then
+import json, sys
+m = json.load(open(sys.argv[1]))
+codes = [(d.get("code"), d["line"]) for d in m["diagnostics"]]
+assert m["version"] == 2 and m["stale"] and codes == [(8, 30)], (m["version"], m["stale"], codes)
+PY
+      echo "FAILED: view: the model did not follow the edit (status $status)"
+      failures=$((failures + 1))
+    fi
+    for i in $(seq 50); do
+      grep -q '^data: 2$' "$work/view_events" && break
+      sleep 0.1
+    done
+    kill "$events_pid" 2>/dev/null || true
+    wait "$events_pid" || true
+    if [ "$(grep '^data: ' "$work/view_events")" != $'data: 1\ndata: 2' ]; then
+      echo "FAILED: view: the event stream did not name versions 1 and 2:"
+      head -c 500 "$work/view_events"
+      failures=$((failures + 1))
+    fi
+
+    stop_view view_windows "$windows_pid"
+    if [ -n "$(listeners "$windows_port")" ]; then
+      echo "FAILED: the Windows view's port is still open after it stopped"
+      failures=$((failures + 1))
+    fi
+    # Every wine process of the prefix ends with it.
+    if ! timeout 60 "$wineserver" -w; then
+      echo "FAILED: wine processes left 60 s after the view stopped"
+      failures=$((failures + 1))
+    fi
+
+    if [ -x "$linux_view" ] && start_view view_linux "$view_linux" "$linux_tool"; then
+      linux_pid=$view_pid
+      for i in "${!first[@]}"; do
+        fetch "$view_port" "${first[$i]}" "$work/view_linux.$i" >/dev/null
+      done
+      sed -i 's/^stazione,   25000,/stazione,   25020,/' \
+        "$view_linux/Cendra_Gelsio2_EC 482-.txt"
+      for i in $(seq 100); do
+        [ "$(model_version "$view_port")" = 2 ] && break
+        sleep 0.1
+      done
+      fetch "$view_port" /model.json "$work/view_linux.3" >/dev/null
+      stop_view view_linux "$linux_pid"
+      compared=("${first[@]}" "/model.json after the edit")
+      for i in "${!compared[@]}"; do
+        if ! cmp -s "$work/view_linux.$i" "$work/view_windows.$i"; then
+          echo "FAILED: view: ${compared[$i]} differs from the Linux view's"
+          diff <(head -c 2000 "$work/view_linux.$i") \
+            <(head -c 2000 "$work/view_windows.$i") | head -10
+          failures=$((failures + 1))
+        fi
+      done
+    elif [ ! -x "$linux_view" ]; then
+      echo "== no Linux view to compare with (no $linux_view)"
+    fi
+  fi
 fi
 
 if [ "$failures" != 0 ]; then

@@ -1,7 +1,9 @@
-// The view behind the HTTP library (Debian: libcpp-httplib-dev): one handler
-// turns each request into a view_request for handle_view_request, the event
-// stream waits on the state for new versions, and a watcher thread polls
-// the sources and stops the server when told to.
+// The view behind the HTTP library (Debian: libcpp-httplib-dev on Linux, in
+// the program scenario_view; the same library's header-only source, linked
+// into scenario_tool.exe, on Windows): one handler turns each request into a
+// view_request for handle_view_request, the event stream waits on the state
+// for new versions, and a watcher thread polls the sources and stops the
+// server when told to.
 #include <httplib.h>
 
 #include <chrono>

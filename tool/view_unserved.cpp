@@ -1,6 +1,7 @@
-// The view of a build without the HTTP library (the Windows cross-build:
-// Debian ships the library for Linux only). Everything but the server is
-// there; `view` says that this build cannot serve the page.
+// The view of a build without the HTTP library (Linux without
+// libcpp-httplib-dev, or the Windows cross-build without the library's
+// source). Everything but the server is there; `view` says that this build
+// cannot serve the page.
 #include "tool/view.h"
 
 namespace {
