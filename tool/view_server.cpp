@@ -74,6 +74,20 @@ int serve_view(view_state& state, const std::string& host, int port,
   server.new_task_queue = [] {
     return new httplib::ThreadPool(server_threads);
   };
+  // The port is this server's alone. The library's default lets a second
+  // server take the same port beside it (SO_REUSEPORT here, and on Windows
+  // SO_REUSEADDR, which also lets another user's program take it over), and
+  // the browser's requests would then go to either. SO_REUSEADDR here only
+  // lets a new server take a port whose last connections are still closing.
+  server.set_socket_options([](socket_t sock) {
+    int yes = 1;
+#ifdef _WIN32
+    setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+               reinterpret_cast<const char*>(&yes), sizeof(yes));
+#else
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+#endif
+  });
   server.set_payload_max_length(64 * 1024);
   server.set_read_timeout(5);
   const auto handler = [&state](const httplib::Request& req,

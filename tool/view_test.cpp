@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -166,6 +167,24 @@ TEST(view, a_real_socket_refuses_bad_requests_and_keeps_serving) {
   ASSERT_TRUE(page);
   EXPECT_EQ(page->status, 200);
   EXPECT_NE(page->body.find("<title>scenario view</title>"), std::string::npos);
+
+  // The port is this server's alone: a second view, of another folder
+  // perhaps, cannot listen beside it and take some of its requests.
+  view_fixture other;
+  view_server_control second;
+  std::ostringstream second_err;
+  std::atomic<int> second_status{-1};
+  std::thread beside([&] {
+    second_status =
+        serve_view(other.state, "127.0.0.1", control.port, second, second_err);
+  });
+  for (int i = 0; i < 500 && second_status == -1 && second.port == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(second.port, 0) << "a second server listens on the same port";
+  second.stop = true;
+  beside.join();
+  EXPECT_EQ(second_status, 2);
+  EXPECT_NE(second_err.str().find("cannot listen"), std::string::npos);
 
   control.stop = true;
   server.join();
