@@ -1,6 +1,6 @@
 // Replays, in every build, the inputs fuzzing once found failing
-// (fuzz/regressions/<target>/) and the seeds the fuzzers start from
-// (fuzz/corpus/<target>/), each through the check of its target.
+// (fuzz/regressions/<target>/) and the hand-made seeds the fuzzers start
+// from (fuzz/corpus/<target>/), each through the check of its target.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,24 +12,9 @@
 
 #include "fuzz/file_harness.h"
 #include "fuzz/fuzz_harness.h"
+#include "fuzz/kept_inputs.h"
 
 namespace {
-
-std::vector<std::filesystem::path> files_under(
-    const std::filesystem::path& dir) {
-  std::vector<std::filesystem::path> files;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-    if (entry.is_regular_file(ec)) files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::string contents(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
-}
 
 struct target {
   const char* name;
@@ -41,32 +26,18 @@ const target targets[] = {
     {"table_file", check_table_file},   {"profile_file", check_profile_file},
 };
 
-// Runs every file of <root>/<target> through its target's check; returns how
-// many files there were.
-std::size_t replay(const std::filesystem::path& root) {
-  std::size_t count = 0;
+TEST(fuzz_inputs, every_seed_and_every_kept_finding_passes) {
+  const std::filesystem::path fuzz_dir =
+      std::filesystem::path(FUZZ_REGRESSIONS_DIR).parent_path();
   for (const target& t : targets) {
-    for (const std::filesystem::path& file : files_under(root / t.name)) {
+    const std::vector<std::filesystem::path> inputs =
+        kept_inputs(fuzz_dir, t.name);
+    EXPECT_FALSE(inputs.empty()) << t.name;
+    for (const std::filesystem::path& file : inputs) {
       SCOPED_TRACE(file.string());
-      EXPECT_EQ(t.check(contents(file)), "");
-      ++count;
+      EXPECT_EQ(t.check(file_contents(file)), "");
     }
   }
-  return count;
-}
-
-TEST(fuzz_inputs, every_seed_and_every_kept_finding_passes) {
-  const std::filesystem::path regressions(FUZZ_REGRESSIONS_DIR);
-  EXPECT_GT(replay(regressions.parent_path() / "corpus"), 0u);
-  (void)replay(regressions);
-}
-
-// What a fuzzer kept of its own is named by its content's hash; a seed
-// made by hand has a name that says what it is.
-bool made_by_hand(const std::filesystem::path& file) {
-  const std::string name = file.filename().string();
-  return name.size() != 40 ||
-         name.find_first_not_of("0123456789abcdef") != std::string::npos;
 }
 
 // The hand-made seeds of the file targets are files the decoders accept, so
@@ -88,13 +59,13 @@ TEST(fuzz_inputs, every_file_seed_decodes_and_comes_back) {
   line_table table;
   curve_table curves;
   for (const auto& file : seeds("track_file")) {
-    EXPECT_TRUE(decode_track(contents(file), grid).ok()) << file;
-    EXPECT_FALSE(decode_track(contents(file) + "x", grid).ok()) << file;
+    EXPECT_TRUE(decode_track(file_contents(file), grid).ok()) << file;
+    EXPECT_FALSE(decode_track(file_contents(file) + "x", grid).ok()) << file;
   }
   for (const auto& file : seeds("table_file"))
-    EXPECT_TRUE(decode_line_table(contents(file), table).ok()) << file;
+    EXPECT_TRUE(decode_line_table(file_contents(file), table).ok()) << file;
   for (const auto& file : seeds("profile_file"))
-    EXPECT_TRUE(decode_line_profile(contents(file), curves).ok()) << file;
+    EXPECT_TRUE(decode_line_profile(file_contents(file), curves).ok()) << file;
 }
 
 // The checks themselves must see a fault when there is one: a train source

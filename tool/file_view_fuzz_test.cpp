@@ -1,7 +1,7 @@
-// Replays the seeds (fuzz/corpus/<target>/) and the inputs fuzzing once found
-// failing (fuzz/regressions/<target>/) of the tool's fuzz targets, each
-// through its target's check: dump, plot, view, and compile with its outputs
-// packed back. And shows that the checks see a fault.
+// Replays the hand-made seeds (fuzz/corpus/<target>/) and the inputs fuzzing
+// once found failing (fuzz/regressions/<target>/) of the tool's fuzz targets,
+// each through its target's check: dump, plot, view, and compile with its
+// outputs packed back. And shows that the checks see a fault.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,26 +12,18 @@
 #include <vector>
 
 #include "fuzz/file_view_harness.h"
+#include "fuzz/kept_inputs.h"
 #include "fuzz/view_harness.h"
 
 namespace {
 
-std::string contents(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in),
-                     std::istreambuf_iterator<char>());
-}
-
 std::size_t replay(const char* target, std::string (*check)(std::string_view)) {
   std::size_t count = 0;
-  for (const char* kept : {"corpus", "regressions"}) {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(
-             std::filesystem::path(SOURCE_DIR) / "fuzz" / kept / target, ec)) {
-      SCOPED_TRACE(entry.path().string());
-      EXPECT_EQ(check(contents(entry.path())), "");
-      ++count;
-    }
+  for (const auto& file :
+       kept_inputs(std::filesystem::path(SOURCE_DIR) / "fuzz", target)) {
+    SCOPED_TRACE(file.string());
+    EXPECT_EQ(check(file_contents(file)), "");
+    ++count;
   }
   return count;
 }
@@ -51,14 +43,14 @@ TEST(file_view_fuzz, seeds_are_files_the_decoders_accept) {
   for (const char* seed :
        {"profile_small_plan", "table_small_line", "track_small_line"}) {
     SCOPED_TRACE(seed);
-    const std::string input = contents(corpus / "dump" / seed);
+    const std::string input = file_contents(corpus / "dump" / seed);
     ASSERT_FALSE(input.empty());
     std::ostringstream text;
     EXPECT_TRUE(dump_text(fuzz_dump_kind(static_cast<unsigned char>(input[0])),
                           "f", std::string_view(input).substr(1), 1000, text)
                     .ok());
   }
-  const std::string set = contents(corpus / "plot" / "small_line");
+  const std::string set = file_contents(corpus / "plot" / "small_line");
   const std::size_t cut = set.find(fuzz_file_separator);
   ASSERT_NE(cut, std::string::npos);
   track_grid grid;
@@ -70,8 +62,8 @@ TEST(file_view_fuzz, seeds_are_files_the_decoders_accept) {
 // on its way back.
 TEST(file_view_fuzz, the_dump_check_sees_other_bytes) {
   const std::string input =
-      contents(std::filesystem::path(SOURCE_DIR) / "fuzz" / "corpus" / "dump" /
-               "track_small_line");
+      file_contents(std::filesystem::path(SOURCE_DIR) / "fuzz" / "corpus" /
+                    "dump" / "track_small_line");
   const std::string_view bytes = std::string_view(input).substr(1);
   nlohmann::ordered_json object;
   ASSERT_TRUE(dump_json(binary_kind::track, "f", bytes, 1, object).ok());
