@@ -13,7 +13,7 @@ namespace {
 constexpr error_source line_src = error_source::line_source;
 constexpr error_source train_src = error_source::train_source;
 
-const row_spec& info(noted_row row) { return row_info(row); }
+const row_rule& info(noted_row row) { return row_info(row); }
 
 source_file file_of(error_source where) {
   return where == line_src ? source_file::line : source_file::train;
@@ -58,15 +58,15 @@ const char* source_word(error_source where) {
 
 // The row's keywords occur in the token, tested as the reader tests them, or
 // with letter case ignored throughout.
-bool holds(const row_spec& r, std::string_view token, bool any_case) {
+bool holds(const row_rule& r, std::string_view token, bool any_case) {
   return row_matches(r, token, any_case);
 }
 
 // The first row of a source whose keywords the token holds.
-const row_spec* row_held(std::string_view token, error_source source,
+const row_rule* row_held(std::string_view token, error_source source,
                          bool any_case) {
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& r = grammar_rows()[i];
+    const row_rule& r = grammar_rows()[i];
     if (r.source == file_of(source) && holds(r, token, any_case)) return &r;
   }
   return nullptr;
@@ -95,11 +95,11 @@ std::size_t distance_within(std::string_view text, std::string_view word) {
 // The row of the source whose keywords the token comes closest to, when it
 // comes close: at most one edit per keyword, two for keywords of seven
 // letters or more.
-const row_spec* nearest_row(std::string_view token, error_source source) {
-  const row_spec* best = nullptr;
+const row_rule* nearest_row(std::string_view token, error_source source) {
+  const row_rule* best = nullptr;
   std::size_t best_score = 0;
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& r = grammar_rows()[i];
+    const row_rule& r = grammar_rows()[i];
     if (r.source != file_of(source)) continue;
     std::size_t score = 0;
     bool close = true;
@@ -148,7 +148,7 @@ std::string str(std::int64_t v) { return std::to_string(v); }
 std::string passed_over_text(const author_notes& notes) {
   const std::string t = quoted(notes.token);
   const error_source other = notes.where == line_src ? train_src : line_src;
-  if (const row_spec* r = row_held(notes.token, notes.where, false)) {
+  if (const row_rule* r = row_held(notes.token, notes.where, false)) {
     if (notes.phase == note_phase::line_general)
       return t + " is passed over: a " + r->name +
              " row is not read inside the general section, which ends at "
@@ -157,10 +157,10 @@ std::string passed_over_text(const author_notes& notes) {
            " row is read only in the general section, before its first "
            "section marker";
   }
-  if (const row_spec* r = row_held(notes.token, notes.where, true))
+  if (const row_rule* r = row_held(notes.token, notes.where, true))
     return t + " is passed over: the " + r->name +
            " row is recognised only in lower case, as '" + r->written + "'";
-  if (const row_spec* r = row_held(notes.token, other, true))
+  if (const row_rule* r = row_held(notes.token, other, true))
     return t + " is passed over: the " + r->name + " row belongs in the " +
            source_word(other) + " source";
   if (!has_letters(notes.token))
@@ -169,7 +169,7 @@ std::string passed_over_text(const author_notes& notes) {
            "field too many for the row before, or a row that lost its "
            "keyword)";
   std::string text = t + " is passed over: no row has this keyword";
-  if (const row_spec* r = nearest_row(notes.token, notes.where))
+  if (const row_rule* r = nearest_row(notes.token, notes.where))
     text += std::string(" (did you mean '") + r->written + "'?)";
   return text;
 }
@@ -323,7 +323,7 @@ void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
     ctx.trace->next_field = 0;
   }
   if (!ctx.collect_warnings) return;
-  const row_spec& r = info(row);
+  const row_rule& r = info(row);
   const std::string t = quoted(notes.token);
   if (notes.token_rows > 0) {
     add_at_row(ctx, notes,
@@ -420,7 +420,7 @@ void finish_notes(compile_context& ctx, author_notes& notes,
     const std::string t = quoted(n.text);
     std::string text;
     bool lost = false;
-    if (const row_spec* r = row_held(n.text, notes.where, false)) {
+    if (const row_rule* r = row_held(n.text, notes.where, false)) {
       text = t +
              " is read as a number (0): the row before it lacks a field, "
              "and this " +

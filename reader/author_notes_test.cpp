@@ -452,9 +452,9 @@ struct row_warning_case {
 };
 
 // A general row of the example given twice, right after [generale].
-row_warning_case given_twice_case(const row_spec& row) {
+row_warning_case given_twice_case(const row_rule& row) {
   std::string text = row.example;
-  for (const field_spec& f : row.fields) text += ", " + std::string(f.example);
+  for (const field_rule& f : row.fields) text += ", " + std::string(f.example);
   const src file = row.source == source_file::line ? src::line : src::train;
   const std::string anchor =
       file == src::line ? "lunghezza percorso,    3000" : "[generale]";
@@ -555,7 +555,7 @@ std::vector<row_warning_case> row_warning_cases() {
 TEST(author_warnings, each_row_gives_the_warnings_listed_for_it) {
   const std::vector<row_warning_case> cases = row_warning_cases();
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& row = grammar_rows()[i];
+    const row_rule& row = grammar_rows()[i];
     for (const row_warning_text& listed_warning : row_warnings(row.id)) {
       SCOPED_TRACE(std::string(row.name) + ": " + listed_warning.text);
       int found = 0;

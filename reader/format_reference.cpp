@@ -34,16 +34,16 @@ std::string sentence(const char* text) {
   return out + ".";
 }
 
-std::string keyword_rule(const row_spec& row) {
+std::string keyword_rule(const row_rule& row) {
   std::string rule = "a field that holds `" + std::string(row.first) + "`";
   if (*row.second != '\0') rule += " and `" + std::string(row.second) + "`";
   rule += row.exact_case ? ", in lower case" : ", letter case ignored";
   return rule + "; the writers write `" + row.written + "`";
 }
 
-std::string example_row(const row_spec& row) {
+std::string example_row(const row_rule& row) {
   std::string text = row.example;
-  for (const field_spec& f : row.fields) text += ", " + std::string(f.example);
+  for (const field_rule& f : row.fields) text += ", " + std::string(f.example);
   return text;
 }
 
@@ -59,7 +59,7 @@ std::string section_list_text(source_file source) {
     const std::string name = sections.names[i];
     text += "- `" + name + "`";
     std::string rows;
-    for (const row_spec& row : source_rows(source)) {
+    for (const row_rule& row : source_rows(source)) {
       if (name != row.section) continue;
       rows += rows.empty() ? ": " : ", ";
       rows += "`" + std::string(row.written) + "`";
@@ -162,7 +162,7 @@ const char* field_type_words(field_type type) {
   return "";
 }
 
-std::string row_reference(const row_spec& row) {
+std::string row_reference(const row_rule& row) {
   std::string text = "### `" + std::string(row.written) + "`: " + row.name +
                      "\n\n" + sentence(row.meaning) + "\n\n";
   text += "- Keyword: " + keyword_rule(row) + ".\n";
@@ -180,7 +180,7 @@ std::string row_reference(const row_spec& row) {
       "| # | Field | Type | Unit | Range and checks | Stored in | Meaning |\n";
   text += "|---|---|---|---|---|---|---|\n";
   int n = 1;
-  for (const field_spec& f : row.fields) {
+  for (const field_rule& f : row.fields) {
     text += "| " + std::to_string(n++) + " | " + cell(f.name) + " | " +
             field_type_words(f.type) + " | " + cell(f.unit) + " | " +
             cell(f.range) + " | " + cell(f.stored) + " | " + cell(f.meaning) +
@@ -229,7 +229,7 @@ std::string format_reference() {
         "Its sections, in the order the writers use them, with the rows "
         "that belong in each:\n\n" +
         section_list_text(source) + "\n";
-    for (const row_spec& row : source_rows(source))
+    for (const row_rule& row : source_rows(source))
       text += row_reference(row) + "\n";
   }
   // One final newline, as every file of the repository ends.

@@ -16,7 +16,7 @@ std::string format_reference();
 
 // One row's part: its keyword rule, section, an example, its fields and the
 // codes and warnings it can give.
-std::string row_reference(const row_spec& row);
+std::string row_reference(const row_rule& row);
 
 // How a field of this type is read, in a few words ("number, 32-bit").
 const char* field_type_words(field_type type);

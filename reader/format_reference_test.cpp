@@ -26,7 +26,7 @@ std::string committed_reference() {
 }
 
 // The part of the reference under the heading of one row.
-std::string row_block(const std::string& doc, const row_spec& row) {
+std::string row_block(const std::string& doc, const row_rule& row) {
   const std::string heading = "### `" + std::string(row.written) + "`: ";
   const std::size_t start = doc.find(heading);
   if (start == std::string::npos) return "";
@@ -38,7 +38,7 @@ TEST(format_reference, names_every_row_keyword_and_field) {
   const std::string doc = committed_reference();
   ASSERT_FALSE(doc.empty()) << "docs/format.md is missing";
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& row = grammar_rows()[i];
+    const row_rule& row = grammar_rows()[i];
     SCOPED_TRACE(row.name);
     const std::string block = row_block(doc, row);
     ASSERT_FALSE(block.empty()) << "no heading for the row";
@@ -51,7 +51,7 @@ TEST(format_reference, names_every_row_keyword_and_field) {
     EXPECT_NE(block.find("`" + std::string(row.section) + "`"),
               std::string::npos);
     int n = 1;
-    for (const field_spec& f : row.fields) {
+    for (const field_rule& f : row.fields) {
       const std::string cells =
           "| " + std::to_string(n++) + " | " + std::string(f.name) + " | ";
       EXPECT_NE(block.find(cells), std::string::npos) << f.name;
@@ -69,7 +69,7 @@ TEST(format_reference, names_every_row_keyword_and_field) {
 TEST(format_reference, every_reader_code_belongs_to_a_row_of_its_source) {
   std::set<std::int32_t> listed;
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& row = grammar_rows()[i];
+    const row_rule& row = grammar_rows()[i];
     for (std::int32_t code : row_codes(row.id)) {
       SCOPED_TRACE(std::string(row.name) + ", code " + std::to_string(code));
       const error_code_info* info = find_error_code(code);

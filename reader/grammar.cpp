@@ -20,7 +20,7 @@ constexpr std::string_view inside_grid =
 // ---------------------------------------------------------------------------
 // The line source's general section.
 
-constexpr field_spec line_length_fields[] = {
+constexpr field_rule line_length_fields[] = {
     {"length", i32, "m", "at most 1,000,000 (code 1)", "slot 84 to_m",
      "length of the line; the track grid and the plan reach 7,000 m beyond it",
      "3000"},
@@ -28,7 +28,7 @@ constexpr field_spec line_length_fields[] = {
 
 // The three numbers of a kilometre reference land in from_m, to_m and at_m of
 // their slot; the three references are then put in order.
-constexpr field_spec reference_fields[] = {
+constexpr field_rule reference_fields[] = {
     {"start", i32, "m", "32-bit; a multiple of 50 (code 2)",
      "slot 81-83 from_m", "where the reference begins", "0"},
     {"end", i32, "m", "32-bit; a multiple of 50 (code 2)", "slot 81-83 to_m",
@@ -38,20 +38,20 @@ constexpr field_spec reference_fields[] = {
      "0"},
 };
 
-constexpr field_spec background_one_fields[] = {
+constexpr field_rule background_one_fields[] = {
     {"value", i32, "", "32-bit", "slot 85 from_m",
      "first background value, stored as read", "80000"},
 };
-constexpr field_spec background_two_fields[] = {
+constexpr field_rule background_two_fields[] = {
     {"value", i32, "", "32-bit", "slot 85 at_m",
      "second background value, stored as read", "59350"},
 };
-constexpr field_spec background_three_fields[] = {
+constexpr field_rule background_three_fields[] = {
     {"value", i32, "", "32-bit", "slot 85 to_m",
      "third background value, stored as read", "1"},
 };
 
-constexpr field_spec signal_repetition_fields[] = {
+constexpr field_rule signal_repetition_fields[] = {
     {"start", i32, "m", "32-bit; a multiple of 50 (code 3)", "slot 86 from_m",
      "where signals start to be repeated in the cab", "25000"},
     {"end", i32, "m", "32-bit; a multiple of 50 (code 4)", "slot 86 to_m",
@@ -61,7 +61,7 @@ constexpr field_spec signal_repetition_fields[] = {
 // ---------------------------------------------------------------------------
 // The line source's rows after the general section.
 
-constexpr field_spec gradient_fields[] = {
+constexpr field_rule gradient_fields[] = {
     {"position", i32, "m", inside_grid, "gradient of the cells from here on",
      "where the gradient begins; it holds up to the next gradient row", "0"},
     {"gradient", i32, "per mille",
@@ -69,7 +69,7 @@ constexpr field_spec gradient_fields[] = {
      "cell gradient", "the climb (positive) or fall (negative)", "5"},
 };
 
-constexpr field_spec curve_fields[] = {
+constexpr field_rule curve_fields[] = {
     {"start", i32, "m", inside_grid, "plan metres after start",
      "where the curve begins; the plan runs straight up to it", "1000"},
     {"length", i32, "m", "32-bit; the plan ends at 1,000,000 m (code 103)",
@@ -77,7 +77,7 @@ constexpr field_spec curve_fields[] = {
      "how far the curve turns at the curvature of its class", "200"},
 };
 
-constexpr field_spec mountain_fields[] = {
+constexpr field_rule mountain_fields[] = {
     {"start", i32, "m", inside_grid, "cell mountain from start / 50",
      "where the stretch begins", "2000"},
     {"end", i32, "m", "32-bit; the stretch must lie on the grid (code 106)",
@@ -88,7 +88,7 @@ constexpr field_spec mountain_fields[] = {
      "the mountain type; 11 and up mark a tunnel", "1"},
 };
 
-constexpr field_spec speed_board_fields[] = {
+constexpr field_rule speed_board_fields[] = {
     {"position", i32, "m", inside_grid, "cell at position / 50 + 1",
      "where the board stands; its cell must be free (code 21)", "1700"},
     {"first speed a", i32, "km/h",
@@ -111,7 +111,7 @@ constexpr field_spec speed_board_fields[] = {
      "stripe count of the second speeds", "0"},
 };
 
-constexpr field_spec text_board_fields[] = {
+constexpr field_rule text_board_fields[] = {
     {"position", i32, "m", inside_grid, "cell at position / 50 + 1",
      "where the board stands; its cell must be free (code 6)", "6150"},
     {"text", text, "", "one byte per character; to the next comma or line end",
@@ -122,16 +122,16 @@ constexpr field_spec text_board_fields[] = {
 // ---------------------------------------------------------------------------
 // The train source.
 
-constexpr field_spec braked_mass_fields[] = {
+constexpr field_rule braked_mass_fields[] = {
     {"percentage", i32, "%", "32-bit", "slot 84 from_m",
      "braked mass of the train, stored as read", "100"},
 };
-constexpr field_spec carriages_fields[] = {
+constexpr field_rule carriages_fields[] = {
     {"count", i32, "", "32-bit", "slot 84 at_m",
      "number of carriages, stored as read", "7"},
 };
 
-constexpr field_spec speed_limit_fields[] = {
+constexpr field_rule speed_limit_fields[] = {
     {"position", i32, "m", inside_grid,
      "cell speed_limit from the row before up to here",
      "where the speed limit begins; it holds up to the next row", "0"},
@@ -139,7 +139,7 @@ constexpr field_spec speed_limit_fields[] = {
      "cell speed_limit", "the line speed limit", "30"},
 };
 
-constexpr field_spec adhesion_fields[] = {
+constexpr field_rule adhesion_fields[] = {
     {"position", i32, "m", inside_grid,
      "cell adhesion from the row before up to here",
      "where the adhesion begins; it holds up to the next row", "0"},
@@ -147,7 +147,7 @@ constexpr field_spec adhesion_fields[] = {
      "cell adhesion", "the adhesion value", "100"},
 };
 
-constexpr field_spec clock_fields[] = {
+constexpr field_rule clock_fields[] = {
     {"hours", i16, "h", "16-bit", "slot 86 num_c", "start time, hours", "18"},
     {"minutes", i16, "min", "16-bit", "slot 86 num_d", "start time, minutes",
      "43"},
@@ -155,12 +155,12 @@ constexpr field_spec clock_fields[] = {
      "30"},
 };
 
-constexpr field_spec sand_fields[] = {
+constexpr field_rule sand_fields[] = {
     {"sand", i16, "", "16-bit", "slot 86 num_a",
      "sand on board, stored as read", "0"},
 };
 
-constexpr field_spec signal_fields[] = {
+constexpr field_rule signal_fields[] = {
     {"position", i32, "m", inside_grid, "cell at position / 50 + 1",
      "where the signal stands; its cell must be free (code 16)", "2000"},
     {"sx", i32, "", "32-bit; 2 runs the timer",
@@ -179,7 +179,7 @@ constexpr field_spec signal_fields[] = {
      "cell timer, only when sx is 2", "the timer's time", "0"},
 };
 
-constexpr field_spec slowdown_fields[] = {
+constexpr field_rule slowdown_fields[] = {
     {"start", i32, "m", inside_grid, "start cell at start / 50 + 1",
      "where the restriction begins", "5000"},
     {"speed", i32, "km/h", "32-bit; kept in 16 bits",
@@ -197,7 +197,7 @@ constexpr field_spec slowdown_fields[] = {
      "value2 of the cells, when not 0", "a value stored when not 0", "0"},
 };
 
-constexpr field_spec code_marker_fields[] = {
+constexpr field_rule code_marker_fields[] = {
     {"position", i32, "m", inside_grid, "cell at position / 50",
      "where the marker goes: the cell before a signal at the same position",
      "3000"},
@@ -206,7 +206,7 @@ constexpr field_spec code_marker_fields[] = {
      "the signal code the marker sets", "2"},
 };
 
-constexpr field_spec station_fields[] = {
+constexpr field_rule station_fields[] = {
     {"position", i32, "m",
      "32-bit; a multiple of 50 (code 8); position + 800 m within the grid",
      "slot at_m", "where the station stands", "200"},
@@ -246,7 +246,7 @@ constexpr source_file line = source_file::line;
 constexpr source_file train = source_file::train;
 
 // In row_id order, which is the order the readers test the keywords in.
-constexpr row_spec rows[] = {
+constexpr row_rule rows[] = {
     {row_id::line_length, line, "line length", "lunghezza percorso",
      "lunghezza percorso", "lunghezza", "percorso", false, "[generale]", true,
      line_length_fields, "the length of the line, which sizes the grid"},
@@ -390,15 +390,15 @@ code_list row_codes(row_id row) {
   return codes_by_row[static_cast<std::size_t>(row)];
 }
 
-const row_spec* grammar_rows() { return rows; }
+const row_rule* grammar_rows() { return rows; }
 
-const row_spec& row_info(row_id row) {
+const row_rule& row_info(row_id row) {
   return rows[static_cast<std::size_t>(row)];
 }
 
 row_range source_rows(source_file source) {
   // The table holds the line source's rows first, then the train source's.
-  const row_spec* split = rows;
+  const row_rule* split = rows;
   while (split != std::end(rows) && split->source == source_file::line) ++split;
   if (source == source_file::line) return {rows, split};
   return {split, std::end(rows)};
@@ -410,7 +410,7 @@ section_list grammar_sections(source_file source) {
   return {train_sections, std::size(train_sections)};
 }
 
-bool row_matches(const row_spec& row, std::string_view token, bool any_case) {
+bool row_matches(const row_rule& row, std::string_view token, bool any_case) {
   auto has = [&](std::string_view word) {
     return row.exact_case && !any_case ? contains_exact(token, word)
                                        : contains_keyword(token, word);

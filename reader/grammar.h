@@ -53,7 +53,7 @@ inline constexpr std::size_t row_count = 23;
 // digits reads as 0), or a text that runs to the next comma or line end.
 enum class field_type : std::uint8_t { i32, i16, u8, text };
 
-struct field_spec {
+struct field_rule {
   std::string_view name;
   field_type type;
   std::string_view unit;     // "m", "km/h", "per mille", ... or empty
@@ -65,17 +65,17 @@ struct field_spec {
 
 // A row's fields, in order; made from an array of them.
 struct field_list {
-  const field_spec* items = nullptr;
+  const field_rule* items = nullptr;
   std::size_t count = 0;
 
   template <std::size_t n>
-  constexpr field_list(const field_spec (&array)[n])  // NOLINT: implicit
+  constexpr field_list(const field_rule (&array)[n])  // NOLINT: implicit
       : items(array), count(n) {}
-  const field_spec* begin() const { return items; }
-  const field_spec* end() const { return items + count; }
+  const field_rule* begin() const { return items; }
+  const field_rule* end() const { return items + count; }
 };
 
-struct row_spec {
+struct row_rule {
   row_id id;
   source_file source;
   const char* name;     // as messages call the row
@@ -97,15 +97,15 @@ struct row_spec {
 };
 
 // Every row, in row_id order.
-const row_spec* grammar_rows();
-const row_spec& row_info(row_id row);
+const row_rule* grammar_rows();
+const row_rule& row_info(row_id row);
 
 // The rows of one source, in the order its reader tests their keywords.
 struct row_range {
-  const row_spec* first;
-  const row_spec* last;  // one past the end
-  const row_spec* begin() const { return first; }
-  const row_spec* end() const { return last; }
+  const row_rule* first;
+  const row_rule* last;  // one past the end
+  const row_rule* begin() const { return first; }
+  const row_rule* end() const { return last; }
 };
 row_range source_rows(source_file source);
 
@@ -134,5 +134,5 @@ code_list row_codes(row_id row);
 
 // The keyword test of a row: both keywords occur in the token, with the row's
 // letter-case rule, or with case ignored throughout when `any_case` is set.
-bool row_matches(const row_spec& row, std::string_view token,
+bool row_matches(const row_rule& row, std::string_view token,
                  bool any_case = false);

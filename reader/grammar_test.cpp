@@ -12,7 +12,7 @@ namespace {
 
 // A row as an author writes it: the example keyword field, then the examples
 // of its first `fields` fields.
-std::string example_row(const row_spec& row, std::size_t fields) {
+std::string example_row(const row_rule& row, std::size_t fields) {
   std::string text = row.example;
   for (std::size_t i = 0; i < fields; ++i)
     text += ", " + std::string(row.fields.items[i].example);
@@ -24,7 +24,7 @@ std::string example_row(const row_spec& row, std::size_t fields) {
 // a blank and would leave the rest of the keyword to start a row): true when
 // that row was still read, so the row took exactly the fields it was given.
 // `clean` tells whether the compile recorded no code.
-bool next_row_read(const row_spec& row, std::size_t fields, bool& clean) {
+bool next_row_read(const row_rule& row, std::size_t fields, bool& clean) {
   const std::string tested = example_row(row, fields);
   if (row.source == source_file::train) {
     train_fixture f;
@@ -62,7 +62,7 @@ bool next_row_read(const row_spec& row, std::size_t fields, bool& clean) {
 // the row takes the next row's keyword as its last field.
 TEST(grammar, every_row_takes_exactly_its_listed_fields) {
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& row = grammar_rows()[i];
+    const row_rule& row = grammar_rows()[i];
     SCOPED_TRACE(row.name);
     ASSERT_GT(row.fields.count, 0u);
     bool clean = false;
@@ -77,7 +77,7 @@ TEST(grammar, every_row_takes_exactly_its_listed_fields) {
 TEST(grammar, rows_sections_and_keywords_agree) {
   std::set<std::string> names;
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& row = grammar_rows()[i];
+    const row_rule& row = grammar_rows()[i];
     SCOPED_TRACE(row.name);
     EXPECT_EQ(static_cast<std::size_t>(row.id), i);
     EXPECT_EQ(&row_info(row.id), &row);
@@ -92,7 +92,7 @@ TEST(grammar, rows_sections_and_keywords_agree) {
       known = known || std::string(sections.names[s]) == row.section;
     EXPECT_TRUE(known) << row.section;
     bool in_range = false;
-    for (const row_spec& r : source_rows(row.source)) in_range |= &r == &row;
+    for (const row_rule& r : source_rows(row.source)) in_range |= &r == &row;
     EXPECT_TRUE(in_range);
   }
 }

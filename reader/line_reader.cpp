@@ -132,7 +132,7 @@ row_result find_general_section(compile_context& ctx, line_reading& r) {
 }
 
 // A row of the line source begins at the keyword the cursor read last.
-void begin_row(compile_context& ctx, line_reading& r, const row_spec& row) {
+void begin_row(compile_context& ctx, line_reading& r, const row_rule& row) {
   r.row = start_row(row, r.cur);
   ctx.current_row = {error_source::line_source, r.cur.field_line,
                      r.cur.field_column};
@@ -152,7 +152,7 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
       return line_reading_failure(
           ctx, r, "general section: a comment is the last field");
     note_token(ctx, r.notes, r.cur, ctx.current_token, 10);
-    for (const row_spec& row : source_rows(source_file::line)) {
+    for (const row_rule& row : source_rows(source_file::line)) {
       if (!row.general || !row_matches(row, ctx.current_token)) continue;
       note_row(ctx, r.notes, row.id);
       begin_row(ctx, r, row);
@@ -175,7 +175,7 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
 }
 
 // Without outputs there is no plan, and curve rows pass unrecognised.
-bool starts_line_row(const compile_context& ctx, const row_spec& row) {
+bool starts_line_row(const compile_context& ctx, const row_rule& row) {
   if (row.general) return false;
   if (row.id == row_id::curve && ctx.write_flag == 0) return false;
   return row_matches(row, ctx.current_token);
@@ -209,7 +209,7 @@ row_result read_rows(compile_context& ctx, line_reading& r) {
       return line_reading_failure(ctx, r, "rows: a comment is the last field");
     // Each entry is tested on its own, so a token with two keywords is read
     // as both rows, in table order.
-    for (const row_spec& row : source_rows(source_file::line)) {
+    for (const row_rule& row : source_rows(source_file::line)) {
       if (!starts_line_row(ctx, row)) continue;
       note_row(ctx, r.notes, row.id);
       begin_row(ctx, r, row);

@@ -39,17 +39,17 @@ bool fill_cells(track_grid& grid, std::int32_t& fill, std::int64_t until,
 
 std::string field_failure_text(const source_cursor& cur, const row_in_hand& row,
                                const std::string& otherwise) {
-  if (row.spec == nullptr || cur.failure == field_failure::none)
+  if (row.rule == nullptr || cur.failure == field_failure::none)
     return otherwise;
   const std::int32_t started = cur.fields_started - row.field_base;
   // A field that ran out of range was begun; one the file ended before was
   // not.
   const std::int32_t index =
       cur.failure == field_failure::file_ended ? started : started - 1;
-  const std::size_t count = row.spec->fields.count;
+  const std::size_t count = row.rule->fields.count;
   if (index < 0 || static_cast<std::size_t>(index) >= count) return otherwise;
-  const field_spec& field = row.spec->fields.items[index];
-  const std::string row_name = std::string(row.spec->name) + " row: ";
+  const field_rule& field = row.rule->fields.items[index];
+  const std::string row_name = std::string(row.rule->name) + " row: ";
   if (cur.failure == field_failure::file_ended)
     return row_name + "the file ends before its " + std::string(field.name) +
            " (field " + std::to_string(index + 1) + " of " +

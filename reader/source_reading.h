@@ -93,16 +93,16 @@ read_end complete_train_model(compile_context& ctx, const train_reading& t);
 // The row a reader is reading, for messages about its fields: its grammar
 // entry, and how many fields the cursor had begun before its first field.
 struct row_in_hand {
-  const row_spec* spec = nullptr;
+  const row_rule* rule = nullptr;
   std::int32_t field_base = 0;
 };
-inline row_in_hand start_row(const row_spec& spec, source_cursor& cur) {
+inline row_in_hand start_row(const row_rule& rule, source_cursor& cur) {
   cur.row_field_base = cur.fields_started;
   cur.row_keyword_line = cur.field_line;
   cur.row_keyword_column = cur.field_column;
   cur.row_first_line = 0;
   cur.row_first_column = 0;
-  return {&spec, cur.fields_started};
+  return {&rule, cur.fields_started};
 }
 
 // What failed in a row that could not be read, naming the field by its

@@ -146,7 +146,7 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
   // The handlers read fields, not tokens, so the token stays the same for
   // every entry; a copy makes that independent of them.
   const std::string token = ctx.current_token;
-  for (const row_spec& row : source_rows(source_file::train)) {
+  for (const row_rule& row : source_rows(source_file::train)) {
     if (!row_matches(row, token)) continue;
     note_row(ctx, reading.notes, row.id);
     reading.row = start_row(row, reading.cur);

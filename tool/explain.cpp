@@ -44,7 +44,7 @@ int explain_keyword(const std::string& keyword, std::ostream& out,
                     std::ostream& err) {
   bool found = false;
   for (std::size_t i = 0; i < row_count; ++i) {
-    const row_spec& row = grammar_rows()[i];
+    const row_rule& row = grammar_rows()[i];
     if (!row_matches(row, keyword, true) && keyword != row.name) continue;
     out << (found ? "\n" : "") << row_reference(row);
     found = true;
@@ -96,13 +96,13 @@ std::string source_names(const platform_files& files, const std::string& name,
          ": a train source is read over the grid of its line";
 }
 
-std::string number_text(const traced_field& f, const field_spec& spec) {
+std::string number_text(const traced_field& f, const field_rule& rule) {
   std::string text = std::to_string(f.value);
-  if (!spec.unit.empty()) text += " " + std::string(spec.unit);
+  if (!rule.unit.empty()) text += " " + std::string(rule.unit);
   return text;
 }
 
-const row_spec* row_of(int index) {
+const row_rule* row_of(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= row_count) return nullptr;
   return &grammar_rows()[index];
 }
@@ -179,12 +179,12 @@ int explain_line(const explain_options& o, const std::string& path,
 }  // namespace
 
 std::string field_account(const traced_field& f) {
-  const row_spec* row = row_of(f.row);
+  const row_rule* row = row_of(f.row);
   switch (f.role) {
     case field_role::keyword: {
       std::string text = std::string("keyword: starts a ") + row->name +
                          " row (its section is " + row->section + ")";
-      if (const row_spec* second = row_of(f.second_row))
+      if (const row_rule* second = row_of(f.second_row))
         text += std::string(", and a ") + second->name +
                 " row after it, with fields of its own";
       if (!f.place.empty()) text += "\n      placed: " + f.place;
@@ -194,15 +194,15 @@ std::string field_account(const traced_field& f) {
       if (row == nullptr || f.field < 0 ||
           static_cast<std::size_t>(f.field) >= row->fields.count)
         return "a field of the row";
-      const field_spec& spec = row->fields.items[f.field];
+      const field_rule& rule = row->fields.items[f.field];
       std::string text = std::string(row->name) + " field " +
                          std::to_string(f.field + 1) + ", " +
-                         std::string(spec.name) + ": ";
+                         std::string(rule.name) + ": ";
       if (f.is_number && !f.fits)
-        return text + "does not fit its field (" + field_type_words(spec.type) +
+        return text + "does not fit its field (" + field_type_words(rule.type) +
                "): the reading fails with code 25";
-      text += f.is_number ? number_text(f, spec) : "'" + f.text + "'";
-      return text + "; stored in " + std::string(spec.stored);
+      text += f.is_number ? number_text(f, rule) : "'" + f.text + "'";
+      return text + "; stored in " + std::string(rule.stored);
     }
     case field_role::comment:
       return "a comment: passed over";

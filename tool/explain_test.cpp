@@ -41,19 +41,19 @@ std::string trimmed(const std::string& s) {
 // The fields of a clean one-line row as an author reads them: split at the
 // commas, number fields also at blanks.
 std::vector<std::string> written_fields(const std::string& line,
-                                        const row_spec& row) {
+                                        const row_rule& row) {
   std::vector<std::string> parts;
   std::istringstream in(line);
   std::string part;
   while (std::getline(in, part, ',')) parts.push_back(part);
   std::vector<std::string> fields;
-  std::size_t spec = 0;
+  std::size_t field = 0;
   for (std::size_t i = 1; i < parts.size(); ++i) {
-    const bool text = spec < row.fields.count &&
-                      row.fields.items[spec].type == field_type::text;
+    const bool text = field < row.fields.count &&
+                      row.fields.items[field].type == field_type::text;
     if (text) {
       fields.push_back(trimmed(parts[i]));
-      ++spec;
+      ++field;
       continue;
     }
     std::istringstream numbers(parts[i]);
@@ -62,19 +62,19 @@ std::vector<std::string> written_fields(const std::string& line,
     while (numbers >> number) {
       fields.push_back(number);
       any = true;
-      ++spec;
+      ++field;
     }
     if (!any) {  // an empty field, which reads as 0
       fields.push_back("0");
-      ++spec;
+      ++field;
     }
   }
   return fields;
 }
 
-const row_spec* row_started_by(const std::string& keyword_field,
+const row_rule* row_started_by(const std::string& keyword_field,
                                source_file source) {
-  for (const row_spec& row : source_rows(source))
+  for (const row_rule& row : source_rows(source))
     if (row_matches(row, keyword_field)) return &row;
   return nullptr;
 }
@@ -105,7 +105,7 @@ TEST(explain, names_every_field_of_the_embedded_scenario_with_its_value) {
             << r.out;
         continue;
       }
-      const row_spec* row = row_started_by(keyword, source);
+      const row_rule* row = row_started_by(keyword, source);
       ASSERT_NE(row, nullptr);
       ++rows_seen;
       EXPECT_NE(r.out.find(std::string("starts a ") + row->name + " row"),
@@ -114,15 +114,15 @@ TEST(explain, names_every_field_of_the_embedded_scenario_with_its_value) {
       const std::vector<std::string> fields = written_fields(lines[i], *row);
       ASSERT_EQ(fields.size(), row->fields.count);
       for (std::size_t f = 0; f < fields.size(); ++f) {
-        const field_spec& spec = row->fields.items[f];
-        std::string value = spec.type == field_type::text
+        const field_rule& rule = row->fields.items[f];
+        std::string value = rule.type == field_type::text
                                 ? "'" + fields[f] + "'"
                                 : std::to_string(std::stol(fields[f]));
-        if (spec.type != field_type::text && !spec.unit.empty())
-          value += " " + std::string(spec.unit);
+        if (rule.type != field_type::text && !rule.unit.empty())
+          value += " " + std::string(rule.unit);
         const std::string said = "field " + std::to_string(f + 1) + ", " +
-                                 std::string(spec.name) + ": " + value +
-                                 "; stored in " + std::string(spec.stored);
+                                 std::string(rule.name) + ": " + value +
+                                 "; stored in " + std::string(rule.stored);
         EXPECT_NE(r.out.find(said), std::string::npos) << said << "\n" << r.out;
       }
     }

@@ -366,12 +366,12 @@ void trace_pair(const lsp_server& server, const source_pair& pair,
   (void)compile_in_memory(ctx, disk, 1, unsaved_texts(server, pair));
 }
 
-const row_spec* row_of(int index) {
+const row_rule* row_of(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= row_count) return nullptr;
   return &grammar_rows()[index];
 }
 
-std::string field_line(const field_spec& f) {
+std::string field_line(const field_rule& f) {
   std::string text = "**" + std::string(f.name) + "**";
   if (!f.unit.empty()) text += " (" + std::string(f.unit) + ")";
   text += ": " + std::string(f.meaning) + "; " + std::string(f.range);
@@ -379,21 +379,21 @@ std::string field_line(const field_spec& f) {
 }
 
 std::string hover_text(const traced_field& f) {
-  const row_spec* row = row_of(f.row);
+  const row_rule* row = row_of(f.row);
   const std::string account = as_utf8(field_account(f));
   if (row == nullptr) return account;
   std::string text = "**" + std::string(row->name) + "** row, " + row->section +
                      ": " + row->meaning + "\n\n";
   if (f.role == field_role::data && f.field >= 0 &&
       static_cast<std::size_t>(f.field) < row->fields.count) {
-    const field_spec& spec = row->fields.items[f.field];
+    const field_rule& rule = row->fields.items[f.field];
     text += "field " + std::to_string(f.field + 1) + " of " +
-            std::to_string(row->fields.count) + ", " + field_line(spec) +
+            std::to_string(row->fields.count) + ", " + field_line(rule) +
             "\n\n";
   } else if (f.role == field_role::keyword) {
     text += "fields:\n";
-    for (const field_spec& spec : row->fields)
-      text += "- " + field_line(spec) + "\n";
+    for (const field_rule& rule : row->fields)
+      text += "- " + field_line(rule) + "\n";
     text += "\n";
   }
   return text + "read here: " + account;
@@ -477,7 +477,7 @@ std::string snippet_escaped(std::string_view text) {
 
 // The row as a snippet: its keyword and each field as a placeholder named
 // after it. A keyword that carries a value (a curve's class) is one too.
-std::string row_snippet(const row_spec& row) {
+std::string row_snippet(const row_rule& row) {
   int n = 1;
   std::string text;
   if (std::string_view(row.example) != row.written)
@@ -485,7 +485,7 @@ std::string row_snippet(const row_spec& row) {
         "${" + std::to_string(n++) + ":" + snippet_escaped(row.example) + "}";
   else
     text = snippet_escaped(row.written);
-  for (const field_spec& f : row.fields)
+  for (const field_rule& f : row.fields)
     text += ", ${" + std::to_string(n++) + ":" + snippet_escaped(f.name) + "}";
   return text;
 }
@@ -523,10 +523,10 @@ lsp_answer completion(const lsp_server& server, const std::string& uri,
   const source_file source = pair.which == error_source::line_source
                                  ? source_file::line
                                  : source_file::train;
-  for (const row_spec& row : source_rows(source)) {
+  for (const row_rule& row : source_rows(source)) {
     if (section != row.section) continue;
     std::string fields;
-    for (const field_spec& f : row.fields)
+    for (const field_rule& f : row.fields)
       fields += "- " + field_line(f) + "\n";
     a.result.push_back(
         {{"label", row.written},
@@ -617,7 +617,7 @@ lsp_answer document_symbols(const lsp_server& server, const std::string& uri) {
     if (rows.empty() || sections.empty() || !rows.back().open) return;
     symbol& s = rows.back();
     s.open = false;
-    const row_spec& row = grammar_rows()[s.row];
+    const row_rule& row = grammar_rows()[s.row];
     std::string name = row.name;
     if (!s.text.empty())
       name = row.id == row_id::station ? s.text : name + " '" + s.text + "'";
@@ -667,9 +667,9 @@ lsp_answer document_symbols(const lsp_server& server, const std::string& uri) {
                rows.back().open && rows.back().row == f.row && f.field >= 0) {
       symbol& s = rows.back();
       (void)field_range(f, s.end_line, s.end_column);
-      const field_spec& spec = grammar_rows()[f.row].fields.items[f.field];
-      if (spec.type == field_type::text && s.text.empty()) s.text = f.text;
-      if (spec.unit == "m" && s.position.empty())
+      const field_rule& rule = grammar_rows()[f.row].fields.items[f.field];
+      if (rule.type == field_type::text && s.text.empty()) s.text = f.text;
+      if (rule.unit == "m" && s.position.empty())
         s.position = std::to_string(f.value) + " m";
     }
   }

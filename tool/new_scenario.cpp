@@ -12,20 +12,20 @@ constexpr int status_stopped = 2;
 
 // The row a line starts, judged by its first field as the readers judge a
 // keyword; null for section markers, comments and anything else.
-const row_spec* row_of_line(const std::string& line, source_file source) {
+const row_rule* row_of_line(const std::string& line, source_file source) {
   const std::string first = line.substr(0, line.find(','));
   if (is_comment(first) || is_section_marker(first)) return nullptr;
-  for (const row_spec& row : source_rows(source))
+  for (const row_rule& row : source_rows(source))
     if (row_matches(row, first)) return &row;
   return nullptr;
 }
 
 }  // namespace
 
-std::string row_comment(const row_spec& row) {
+std::string row_comment(const row_rule& row) {
   std::string text = std::string("-- ") + row.name + ":";
   const char* separator = " ";
-  for (const field_spec& f : row.fields) {
+  for (const field_rule& f : row.fields) {
     text += separator + std::string(f.name);
     if (!f.unit.empty()) text += " (" + std::string(f.unit) + ")";
     separator = " / ";
@@ -36,9 +36,9 @@ std::string row_comment(const row_spec& row) {
 std::vector<std::string> with_row_comments(
     const std::vector<std::string>& lines, source_file source) {
   std::vector<std::string> out;
-  const row_spec* before = nullptr;
+  const row_rule* before = nullptr;
   for (const std::string& line : lines) {
-    const row_spec* row = row_of_line(line, source);
+    const row_rule* row = row_of_line(line, source);
     if (row != nullptr && row != before) out.push_back(row_comment(*row));
     before = row;
     out.push_back(line);

@@ -31,7 +31,7 @@ struct new_options {
 };
 
 // The comment that names a row and its fields.
-std::string row_comment(const row_spec& row);
+std::string row_comment(const row_rule& row);
 
 // The lines of a source with a row comment before the first row of each run
 // of rows of one kind.
