@@ -97,6 +97,32 @@ bool warn_if_older_than_sources(const platform_files& files,
   return false;
 }
 
+bool may_write_files(const platform_files& files, const std::string& shown_dir,
+                     const std::vector<std::string>& names, bool force,
+                     std::ostream& err) {
+  if (force) return true;
+  bool found = false;
+  for (const std::string& name : names) {
+    if (!file_exists(files, name)) continue;
+    err << "scenario_tool: error: "
+        << (shown_dir.empty() ? name : join_path(shown_dir, name))
+        << " already exists\n";
+    found = true;
+  }
+  if (found)
+    err << "scenario_tool: nothing written; use --force to replace these "
+           "files\n";
+  return !found;
+}
+
+file_place place_of(const std::string& path) {
+  const std::filesystem::path p(path);
+  file_place place;
+  place.files.directory = p.has_parent_path() ? p.parent_path().string() : ".";
+  place.name = p.filename().string();
+  return place;
+}
+
 std::string name_fault(const std::string& name) {
   if (name.empty()) return "a name cannot be empty";
   for (char c : name) {

@@ -77,6 +77,22 @@ bool warn_if_older_than_sources(const platform_files& files,
                                 const std::vector<std::string>& sources,
                                 std::ostream& err);
 
+// Whether the files `names` of `files` may be written: always with `force`;
+// otherwise only when none of them exists. Each that does is reported as
+// "DIR/NAME already exists" (the bare name when `shown_dir` is empty), then
+// one line that nothing was written and --force would replace them.
+bool may_write_files(const platform_files& files, const std::string& shown_dir,
+                     const std::vector<std::string>& names, bool force,
+                     std::ostream& err);
+
+// A path from the command line as the platform reads it: the directory it
+// is in and its bare name, so it can name a file anywhere.
+struct file_place {
+  platform_files files;
+  std::string name;
+};
+file_place place_of(const std::string& path);
+
 // What is wrong with a scenario or train name, or empty when nothing is. The
 // names become parts of file names, so a separator would put a file outside
 // the directory the author named.

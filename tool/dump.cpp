@@ -478,21 +478,6 @@ void print_profile(std::ostream& out, const std::string& name, std::size_t size,
 // ---------------------------------------------------------------------------
 // Files.
 
-struct file_place {
-  platform_files files;
-  std::string name;
-};
-
-// The platform reads bare names in a directory; a path given on the command
-// line is split there, so it can name a file anywhere.
-file_place place_of(const std::string& path) {
-  const std::filesystem::path p(path);
-  file_place place;
-  place.files.directory = p.has_parent_path() ? p.parent_path().string() : ".";
-  place.name = p.filename().string();
-  return place;
-}
-
 // The sources a binary file is compiled from, by the names compile gives:
 // S_linea.txt for the profile S_linea.dat, and for a line table or track
 // file X.sim or X.dat the train source X-.txt and every S_linea.txt where

@@ -123,21 +123,8 @@ int run_new(const new_options& o, std::ostream& err) {
   ctx.files.headless = true;
   const std::string line_name = line_source_name(ctx);
   const std::string train_name = train_source_name(ctx);
-  if (!o.force) {
-    bool found = false;
-    for (const std::string& name : {line_name, train_name}) {
-      if (!file_exists(ctx.files, name)) continue;
-      err << "scenario_tool: error: "
-          << (o.dir.empty() ? name : join_path(o.dir, name))
-          << " already exists\n";
-      found = true;
-    }
-    if (found) {
-      err << "scenario_tool: nothing written; use --force to replace these "
-             "files\n";
-      return status_stopped;
-    }
-  }
+  if (!may_write_files(ctx.files, o.dir, {line_name, train_name}, o.force, err))
+    return status_stopped;
   for (const auto& [name, lines] :
        {std::pair{line_name,
                   with_row_comments(new_line_rows(), source_file::line)},

@@ -1,7 +1,5 @@
 #include "tool/pack.h"
 
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <set>
 #include <sstream>
@@ -347,13 +345,13 @@ CLI::App* add_pack_command(CLI::App& app, pack_options& o) {
 }
 
 int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
-  std::ifstream in(o.json_file, std::ios::binary);
-  if (!in) {
-    err << "scenario_tool: error: cannot read " << o.json_file << '\n';
+  const file_place place = place_of(o.json_file);
+  std::string text;
+  const step_result read = read_file(place.files, place.name, text);
+  if (!read.ok()) {
+    err << "scenario_tool: error: " << read.detail << '\n';
     return status_stopped;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)),
-                         std::istreambuf_iterator<char>());
   json dump = json::parse(text, nullptr, false);
   if (dump.is_discarded()) {
     err << "scenario_tool: error: " << o.json_file
@@ -416,20 +414,10 @@ int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
   disk.directory = o.dir.empty() ? "." : o.dir;
   disk.headless = true;
   disk.staged = &staged;
-  if (!o.force) {
-    bool found = false;
-    for (const auto& f : files)
-      if (file_exists(disk, f.first)) {
-        err << "scenario_tool: error: " << join_path(disk.directory, f.first)
-            << " already exists\n";
-        found = true;
-      }
-    if (found) {
-      err << "scenario_tool: nothing written; use --force to replace these "
-             "files\n";
-      return status_stopped;
-    }
-  }
+  std::vector<std::string> names_written;
+  for (const auto& f : files) names_written.push_back(f.first);
+  if (!may_write_files(disk, o.dir, names_written, o.force, err))
+    return status_stopped;
   for (const auto& f : files) {
     const step_result r = replace_file(disk, f.first, f.second);
     if (!r.ok()) {

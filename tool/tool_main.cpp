@@ -79,22 +79,12 @@ int run_export(const tool_options& o, std::ostream& err) {
       make_context(o, embedded_scenario_name, embedded_train_name);
   // Exporting over an edited scenario would silently throw the author's work
   // away, so existing files are replaced only on request.
-  if (!o.force) {
-    bool found = false;
-    for (const std::string& name :
-         {line_source_name(ctx), train_source_name(ctx), notes_file_name(ctx),
-          slowdown_form_file_name(ctx), train_card_file_name(ctx)}) {
-      if (!file_exists(ctx.files, name)) continue;
-      err << program_name << ": error: " << shown(o, name)
-          << " already exists\n";
-      found = true;
-    }
-    if (found) {
-      err << program_name
-          << ": nothing written; use --force to replace these files\n";
-      return status_stopped;
-    }
-  }
+  if (!may_write_files(
+          ctx.files, o.dir,
+          {line_source_name(ctx), train_source_name(ctx), notes_file_name(ctx),
+           slowdown_form_file_name(ctx), train_card_file_name(ctx)},
+          o.force, err))
+    return status_stopped;
   using writer = step_result (*)(compile_context&);
   for (writer write : {o.annotated ? dati_linea_annotated : dati_linea,
                        o.annotated ? dati_treno_annotated : dati_treno,
