@@ -527,6 +527,16 @@ elif [ -n "$linux_tool" ]; then
       python3 -c 'import json, sys; print(json.load(sys.stdin)["version"])' ||
       true
   }
+  # Moves station 25000 of the train source in folder $1 off the 50 m grid
+  # (error 8), then waits up to 10 s for the view on port $2 to compile it.
+  break_station_and_wait() {
+    sed -i 's/^stazione,   25000,/stazione,   25020,/' \
+      "$1/Cendra_Gelsio2_EC 482-.txt"
+    for i in $(seq 100); do
+      [ "$(model_version "$2")" = 2 ] && break
+      sleep 0.1
+    done
+  }
 
   if start_view view_windows "$view_windows" "$wine" "$windows_tool"; then
     windows_port=$view_port
@@ -579,12 +589,7 @@ REQUESTS
       echo "FAILED: view: the first model is not version 1"
       failures=$((failures + 1))
     fi
-    sed -i 's/^stazione,   25000,/stazione,   25020,/' \
-      "$view_windows/Cendra_Gelsio2_EC 482-.txt"
-    for i in $(seq 100); do
-      [ "$(model_version "$windows_port")" = 2 ] && break
-      sleep 0.1
-    done
+    break_station_and_wait "$view_windows" "$windows_port"
     status=$(fetch "$windows_port" /model.json "$work/view_windows.3")
     if ! python3 - "$work/view_windows.3" <<'PY'; then
 import json, sys
@@ -623,12 +628,7 @@ PY
       for i in "${!first[@]}"; do
         fetch "$view_port" "${first[$i]}" "$work/view_linux.$i" >/dev/null
       done
-      sed -i 's/^stazione,   25000,/stazione,   25020,/' \
-        "$view_linux/Cendra_Gelsio2_EC 482-.txt"
-      for i in $(seq 100); do
-        [ "$(model_version "$view_port")" = 2 ] && break
-        sleep 0.1
-      done
+      break_station_and_wait "$view_linux" "$view_port"
       fetch "$view_port" /model.json "$work/view_linux.3" >/dev/null
       stop_view view_linux "$linux_pid"
       compared=("${first[@]}" "/model.json after the edit")
