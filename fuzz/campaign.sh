@@ -8,14 +8,21 @@
 # regressions until it has had CPU_SECONDS of processor time (on a busy
 # machine that takes longer than as many seconds), then merges (-merge=1) the kept corpus and all
 # it found into a new corpus: the hand-made seeds first, so they always stay,
-# then only the inputs that reach something those did not. The new corpus
-# replaces fuzz/corpus/TARGET/ when it is within the bound below; otherwise
+# then only the inputs that reach something those did not. A merge counts
+# what an input reaches by its edges and by how often it runs each one; when
+# that keeps more than the bound below, the merge is done again by edges
+# alone, which still keeps every edge (and so every line) reached. The new
+# corpus replaces fuzz/corpus/TARGET/ when it is within the bound; otherwise
 # it is left in the scratch directory and the script fails.
 #
 # Prints one line for the campaign table: target, CPU seconds, inputs
-# executed, corpus files and bytes after the merge, and failing inputs found
+# executed, corpus files and bytes after the merge and what it counted
+# (counters, or edges when it was done again), and failing inputs found
 # (each is left in the scratch directory; keep it in fuzz/regressions/TARGET/
 # once it is fixed).
+#
+# With CPU_SECONDS 0 and the FUZZ_SCRATCH of an earlier campaign, it runs
+# nothing and merges again what that campaign found.
 #
 # Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_SCRATCH (default a
 # new temporary directory, kept), CXX (default clang++-14).
@@ -77,15 +84,35 @@ done
 cpu=$(cpu_used)
 
 # Hand-made seeds first: a merge keeps what is already in its output.
-for f in "fuzz/corpus/$target"/*; do
-  name=$(basename "$f")
-  if ! [[ "$name" =~ ^[0-9a-f]{40}$ ]]; then cp "$f" "$merged/"; fi
-done
-"$build/fuzz_$target" -merge=1 -timeout=20 "$merged" \
-  "fuzz/corpus/$target" "$found" >"$scratch/$target.merge.log" 2>&1
+# Arguments: the output folder, then libFuzzer's options for the merge.
+merge_into() {
+  local out=$1
+  shift
+  rm -rf "$out"
+  mkdir -p "$out"
+  for f in "fuzz/corpus/$target"/*; do
+    name=$(basename "$f")
+    if ! [[ "$name" =~ ^[0-9a-f]{40}$ ]]; then cp "$f" "$out/"; fi
+  done
+  "$build/fuzz_$target" -merge=1 -timeout=20 "$@" "$out" \
+    "fuzz/corpus/$target" "$found" \
+    >"$scratch/merge-$(basename "$out").log" 2>&1
+}
+size_of() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}'; }
+
+merge_into "$merged"
+counted=counters
+if [ "$(size_of "$merged")" -gt "$corpus_bound_bytes" ]; then
+  echo "the merge of $target by counters is $(size_of "$merged") bytes;" \
+    "merging by edges alone" >&2
+  rm -rf "$merged-counters"
+  mv "$merged" "$merged-counters"
+  merge_into "$merged" -use_counters=0
+  counted=edges
+fi
 
 files=$(find "$merged" -type f | wc -l)
-bytes=$(find "$merged" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+bytes=$(size_of "$merged")
 findings=$(find "$scratch" -maxdepth 1 -name "$target-*" -type f | wc -l)
 if [ "$bytes" -gt "$corpus_bound_bytes" ]; then
   echo "the merged corpus of $target is $bytes bytes, over the bound of" \
@@ -95,4 +122,4 @@ fi
 rm -rf "fuzz/corpus/$target"
 cp -r "$merged" "fuzz/corpus/$target"
 echo "$target cpu_s=$cpu executed=$executed corpus_files=$files" \
-  "corpus_bytes=$bytes findings=$findings scratch=$scratch"
+  "corpus_bytes=$bytes merge=$counted findings=$findings scratch=$scratch"

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/kept_inputs.h"
 #include "fuzz/lsp_harness.h"
 #include "test/long_line.h"
 #include "test/temp_dir.h"
@@ -435,18 +436,15 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
   }
 }
 
-// The fuzz target's seeds, through its check: a whole session of every
-// method, and frames broken in every way the framing knows.
+// The fuzz target's hand-made seeds and kept findings, through its check: a
+// whole session of every method, and frames broken in every way the framing
+// knows. What a campaign merged in is run by the fuzzer itself.
 TEST(lsp, fuzz_seeds_pass_the_session_check) {
   std::size_t seeds = 0;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(
-           std::filesystem::path(SOURCE_DIR) / "fuzz" / "corpus" / "lsp", ec)) {
-    SCOPED_TRACE(entry.path().string());
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string input((std::istreambuf_iterator<char>(in)),
-                            std::istreambuf_iterator<char>());
-    EXPECT_EQ(check_lsp_session(input), "");
+  for (const auto& file :
+       kept_inputs(std::filesystem::path(SOURCE_DIR) / "fuzz", "lsp")) {
+    SCOPED_TRACE(file.string());
+    EXPECT_EQ(check_lsp_session(file_contents(file)), "");
     ++seeds;
   }
   EXPECT_GE(seeds, 2u);
