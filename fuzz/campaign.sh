@@ -84,10 +84,11 @@ done
 cpu=$(cpu_used)
 
 # Hand-made seeds first: a merge keeps what is already in its output.
-# Arguments: the output folder, then libFuzzer's options for the merge.
+# Arguments: the output folder, a name for the merge's log, then libFuzzer's
+# options for the merge.
 merge_into() {
-  local out=$1
-  shift
+  local out=$1 log="$scratch/merge-$2.log"
+  shift 2
   rm -rf "$out"
   mkdir -p "$out"
   for f in "fuzz/corpus/$target"/*; do
@@ -95,19 +96,18 @@ merge_into() {
     if ! [[ "$name" =~ ^[0-9a-f]{40}$ ]]; then cp "$f" "$out/"; fi
   done
   "$build/fuzz_$target" -merge=1 -timeout=20 "$@" "$out" \
-    "fuzz/corpus/$target" "$found" \
-    >"$scratch/merge-$(basename "$out").log" 2>&1
+    "fuzz/corpus/$target" "$found" >"$log" 2>&1
 }
 size_of() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}'; }
 
-merge_into "$merged"
+merge_into "$merged" counters
 counted=counters
 if [ "$(size_of "$merged")" -gt "$corpus_bound_bytes" ]; then
   echo "the merge of $target by counters is $(size_of "$merged") bytes;" \
     "merging by edges alone" >&2
   rm -rf "$merged-counters"
   mv "$merged" "$merged-counters"
-  merge_into "$merged" -use_counters=0
+  merge_into "$merged" edges -use_counters=0
   counted=edges
 fi
 
