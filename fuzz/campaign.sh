@@ -6,14 +6,15 @@
 # Builds the target like run_fuzzers.sh (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer), runs it from its kept corpus and its
 # regressions until it has had CPU_SECONDS of processor time (on a busy
-# machine that takes longer than as many seconds), then merges (-merge=1) the kept corpus and all
-# it found into a new corpus: the hand-made seeds first, so they always stay,
-# then only the inputs that reach something those did not. A merge counts
-# what an input reaches by its edges and by how often it runs each one; when
-# that keeps more than the bound below, the merge is done again by edges
-# alone, which still keeps every edge (and so every line) reached. The new
-# corpus replaces fuzz/corpus/TARGET/ when it is within the bound; otherwise
-# it is left in the scratch directory and the script fails.
+# machine that takes longer than as many seconds), then merges (-merge=1)
+# the kept corpus and all it found into a new corpus: the hand-made seeds
+# first, so they always stay, then only the inputs that reach something
+# those did not. A merge counts what an input reaches by its edges and by
+# how often it runs each one; when that keeps more than the bound below, the
+# merge is done again by edges alone, which still keeps every edge (and so
+# every line) reached. The new corpus replaces fuzz/corpus/TARGET/ when it
+# is within the bound; otherwise it is left in the scratch directory and the
+# script fails.
 #
 # Prints one line for the campaign table: target, CPU seconds, inputs
 # executed, corpus files and bytes after the merge and what it counted
@@ -98,7 +99,9 @@ merge_into() {
   "$build/fuzz_$target" -merge=1 -timeout=20 "$@" "$out" \
     "fuzz/corpus/$target" "$found" >"$log" 2>&1
 }
-size_of() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}'; }
+size_of() {
+  find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}'
+}
 
 merge_into "$merged" counters
 counted=counters
