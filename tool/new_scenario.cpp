@@ -1,5 +1,6 @@
 #include "tool/new_scenario.h"
 
+#include "base/terminal_text.h"
 #include "platform/platform.h"
 #include "reader/field_reader.h"
 #include "scenario/embedded_scenario.h"
@@ -132,7 +133,7 @@ int run_new(const new_options& o, std::ostream& err) {
                   with_row_comments(new_train_rows(), source_file::train)}}) {
     const step_result r = write_document(ctx, name, lines);
     if (!r.ok()) {
-      err << "scenario_tool: error: " << r.detail << '\n';
+      err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
       return status_stopped;
     }
   }
