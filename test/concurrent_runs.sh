@@ -90,6 +90,59 @@ if [ -n "$tool" ]; then
   done
 fi
 
+# Two compiles with a save between them: the first, of the old sources, is
+# held up after its first rename (strace delays its second by a second)
+# while the sources are saved anew and the second compile runs. Without the lock the second
+# wrote all three files inside that delay and the first then renamed its
+# last two over them: a set mixed from two readings. With it, the second
+# waits, and the folder ends with the new build whole.
+if [ -n "$tool" ] && command -v strace >/dev/null &&
+  strace -o /dev/null true 2>/dev/null; then
+  base=$work/saves
+  mkdir -p "$base/old" "$base/new"
+  "$tool" export --dir "$base/old" >/dev/null
+  cp "$base/old/"*.txt "$base/new/"
+  # An edit that changes each of the three files: a curve (the plan), a
+  # speed limit (the grid) and a station's name (the line table). The
+  # sources end their lines with CR LF.
+  sed -i 's/^curvas2,  1500,  200\r/curvas2,  1500,  250\r/' "$base/new/Cendra_Gelsio2_linea.txt"
+  sed -i -e 's/^velocita,    1700,    75\r/velocita,    1700,    80\r/' \
+    -e 's/, CENDRA\r/, CENDRA NUOVA\r/' "$base/new/Cendra_Gelsio2_EC 482-.txt"
+  "$tool" compile --dir "$base/old" -q
+  "$tool" compile --dir "$base/new" -q
+  for name in "${binaries[@]}"; do
+    cmp -s "$base/old/$name" "$base/new/$name" &&
+      fail "saves: the edit does not change $name"
+  done
+  for round in 1 2 3; do
+    dir=$base/round_$round
+    mkdir "$dir"
+    cp "$base/old/"*.txt "$dir/"
+    strace -f -o /dev/null -e inject=rename:delay_enter=1000000:when=2 \
+      "$tool" compile --dir "$dir" -q >"$dir.out1" 2>&1 &
+    first=$!
+    for _ in $(seq 200); do
+      [ -e "$dir/${binaries[0]}" ] && break
+      sleep 0.05
+    done
+    for name in Cendra_Gelsio2_linea.txt "Cendra_Gelsio2_EC 482-.txt"; do
+      cp "$base/new/$name" "$dir/.saving" && mv "$dir/.saving" "$dir/$name"
+    done
+    status1=0 status2=0
+    "$tool" compile --dir "$dir" -q >"$dir.out2" 2>&1 || status2=$?
+    wait $first || status1=$?
+    [ "$status1" = 0 ] && [ "$status2" = 0 ] ||
+      fail "saves round $round: compiles ended with $status1 and $status2"
+    check_folder "$dir"
+    for name in "${binaries[@]}"; do
+      cmp -s "$dir/$name" "$base/new/$name" ||
+        fail "saves round $round: $name is not from the saved sources"
+    done
+  done
+else
+  echo "saves: skipped (no strace, or it cannot trace here)"
+fi
+
 if [ "$failures" != 0 ]; then
   echo "concurrent_runs: $failures failure(s)"
   exit 1

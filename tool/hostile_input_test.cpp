@@ -127,3 +127,38 @@ TEST(hostile_input, escape_sequences_in_names_and_text_are_shown_escaped) {
 }
 
 }  // namespace
+
+namespace {
+
+// The OS refuses the last rename of a compile's set (a folder stands at the
+// track file's name): the two files already renamed are put back, so the
+// folder holds the earlier build, not a mix, and the message says so.
+TEST(hostile_input, a_refused_rename_puts_the_earlier_build_back) {
+  temp_dir dir;
+  ASSERT_EQ(run_scenario_tool({"export", "--dir", dir.path()}).status, 0);
+  ASSERT_EQ(run_scenario_tool({"compile", "--dir", dir.path(), "-q"}).status,
+            0);
+  const std::string profile = dir.read("Cendra_Gelsio2_linea.dat");
+  const std::string table = dir.read("Cendra_Gelsio2_EC 482.sim");
+  std::string line = dir.read(line_source);
+  std::string train = dir.read(train_source);
+  line.replace(line.find("curvas2,  1500,  200"), 20, "curvas2,  1500,  250");
+  train.replace(train.find(", CENDRA\r"), 9, ", CENDRA NUOVA\r");
+  dir.write(line_source, line);
+  dir.write(train_source, train);
+  std::filesystem::remove(dir.path() + "/Cendra_Gelsio2_EC 482.dat");
+  std::filesystem::create_directory(dir.path() + "/Cendra_Gelsio2_EC 482.dat");
+
+  const tool_result r = run_scenario_tool({"compile", "--dir", dir.path()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("the earlier Cendra_Gelsio2_linea.dat and "
+                       "Cendra_Gelsio2_EC 482.sim were put back"),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(dir.read("Cendra_Gelsio2_linea.dat") == profile);
+  EXPECT_TRUE(dir.read("Cendra_Gelsio2_EC 482.sim") == table);
+  for (const std::string& name : dir.names())
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
+}  // namespace
