@@ -41,9 +41,20 @@ TEST(hostile_input, a_fifo_at_a_file_name_is_refused_not_waited_on) {
   ASSERT_EQ(::mkfifo(sim.c_str(), 0600), 0);
   std::filesystem::remove(dir.path() + "/" + train_source);
   ASSERT_EQ(::mkfifo((dir.path() + "/" + train_source).c_str(), 0600), 0);
+  // A source that is a link to an endless device, and a sparse file of
+  // 4 GB at a binary's name: neither is read into memory.
+  temp_dir linked;
+  ASSERT_EQ(run_scenario_tool({"export", "--dir", linked.path()}).status, 0);
+  std::filesystem::remove(linked.path() + "/" + line_source);
+  std::filesystem::create_symlink("/dev/zero",
+                                  linked.path() + "/" + line_source);
+  const std::string huge = linked.path() + "/huge.dat";
+  linked.write("huge.dat", "");
+  std::filesystem::resize_file(huge, std::uintmax_t{4} << 30);
   struct command {
     std::vector<std::string> args;
     const char* note;
+    const char* why = "not a regular file";
   };
   const command commands[] = {
       {{"dump", sim}, "dump of a FIFO"},
@@ -52,12 +63,15 @@ TEST(hostile_input, a_fifo_at_a_file_name_is_refused_not_waited_on) {
       {{"check", "--dir", dir.path()}, "check with a FIFO source"},
       {{"explain", dir.path() + "/" + train_source + ":3"},
        "explain of a FIFO source"},
+      {{"compile", "--dir", linked.path()}, "a source linked to /dev/zero"},
+      {{"check", "--dir", linked.path()}, "the same, checked"},
+      {{"dump", huge}, "a sparse file of 4 GB", "larger than"},
   };
   for (const command& c : commands) {
     SCOPED_TRACE(c.note);
     const tool_result r = run_scenario_tool(c.args);
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
   }
 }
 
