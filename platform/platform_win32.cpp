@@ -171,6 +171,12 @@ bool os_name_taken(const std::string& path) {
 
 step_result os_read_file(const std::string& path, std::string& out,
                          std::uint64_t max_bytes) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return step_fail(step_code::file_fault,
+                     "cannot read " + path +
+                         ": not a regular file (a folder, a pipe or a device)");
   HANDLE file =
       ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -278,6 +284,14 @@ step_result os_lock_folder(const std::string& dir, int wait_ms,
   // A named mutex of this session, named after the folder's full path, in
   // one case (Windows names ignore case): no lock file to leave behind, and
   // Windows lets go of it when the process ends, however it ends.
+  const DWORD attributes = ::GetFileAttributesA(dir.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return step_fail(
+        step_code::file_fault,
+        describe("lock", dir,
+                 attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError()
+                                                       : ERROR_DIRECTORY));
   char full[MAX_PATH * 4];
   const DWORD n = ::GetFullPathNameA(
       dir.c_str(), static_cast<DWORD>(sizeof full), full, nullptr);
