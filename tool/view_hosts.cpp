@@ -66,7 +66,9 @@ bool view_host_served(const view_hosts& hosts, std::string_view host) {
   int port = 80;
   if (!rest.empty()) {
     const std::string_view digits = rest.substr(1);
-    if (rest.front() != ':' || !all_digits(digits) || digits.size() > 5)
+    // As a browser writes it: no leading zero.
+    if (rest.front() != ':' || !all_digits(digits) || digits.size() > 5 ||
+        digits.front() == '0')
       return false;
     port = std::stoi(std::string(digits));
   }
