@@ -134,6 +134,13 @@ std::string view_event_text(std::int64_t version);
 // The page, with its script and style; it fetches everything else.
 const std::string& view_page_html();
 
+// Open connections; a new one beyond closes the oldest that is still
+// sending its head, or is closed itself when none is.
+constexpr std::size_t view_connections_max = 64;
+// Event streams, one per open page; a new one beyond closes the oldest (its
+// page connects again a few seconds later).
+constexpr std::size_t view_event_streams_max = 8;
+
 // How a running server is told to stop, and where it tells its port.
 struct view_server_control {
   std::atomic<bool> stop{false};

@@ -31,11 +31,6 @@ constexpr int status_stopped = 2;
 constexpr int watch_ms = 200;
 // The longest a turn of the loop waits for a socket: the most a stop waits.
 constexpr int poll_ms = 100;
-// Open connections; a new one beyond closes the oldest idle one.
-constexpr std::size_t connections_max = 64;
-// Event streams, one per open page; a new one beyond closes the oldest (its
-// page connects again a few seconds later).
-constexpr std::size_t event_streams_max = 8;
 // A request's whole head, counted from when the connection starts waiting
 // for it (accepted, or its last answer sent), however slowly it trickles.
 constexpr auto head_time = std::chrono::seconds(5);
@@ -124,12 +119,12 @@ void bound_streams(server& s) {
   for (connection& c : s.connections)
     if (c.socket != net_no_socket && (c.at == phase::stream || c.stream_after))
       streams.push_back(&c);
-  if (streams.size() < event_streams_max) return;
+  if (streams.size() < view_event_streams_max) return;
   std::sort(streams.begin(), streams.end(),
             [](const connection* a, const connection* b) {
               return a->order < b->order;
             });
-  for (std::size_t i = 0; i + event_streams_max <= streams.size(); ++i)
+  for (std::size_t i = 0; i + view_event_streams_max <= streams.size(); ++i)
     close_connection(*streams[i]);
 }
 
@@ -260,7 +255,7 @@ void feed_stream(connection& c, std::int64_t version,
 }
 
 void take_connection(server& s, net_socket socket, clock_type::time_point now) {
-  if (s.connections.size() >= connections_max) {
+  if (s.connections.size() >= view_connections_max) {
     // The oldest that is waiting for a client; streams and answers being
     // written have their own bounds.
     connection* oldest = nullptr;
@@ -340,7 +335,7 @@ void serve_until_stopped(server& s, net_socket listener,
             [](const connection& c) { return c.socket == net_no_socket; }),
         s.connections.end());
     if (items.front().readable) {
-      for (std::size_t taken = 0; taken < connections_max; ++taken) {
+      for (std::size_t taken = 0; taken < view_connections_max; ++taken) {
         const net_socket socket = net_accept(listener);
         if (socket == net_no_socket) break;
         take_connection(s, socket, now);

@@ -19,7 +19,7 @@ using std::chrono::steady_clock;
 
 // More than the server's threads were once, and than it keeps streams.
 constexpr int clients = 12;
-constexpr int streams_kept = 8;
+constexpr int streams_kept = static_cast<int>(view_event_streams_max);
 
 long long elapsed_ms(steady_clock::time_point since) {
   return std::chrono::duration_cast<milliseconds>(steady_clock::now() - since)
@@ -77,6 +77,28 @@ TEST(view_server, slow_heads_neither_stall_others_nor_outlast_their_time) {
   }
   EXPECT_EQ(open, 0);
   for (auto& c : slow) EXPECT_EQ(status_of(c->read_all(seconds(1))), 408);
+}
+
+// Connections that send nothing: beyond the cap, the oldest make room, and
+// the page is still answered at once.
+TEST(view_server, connections_beyond_the_cap_make_room_for_the_newest) {
+  served_view v;
+  ASSERT_GT(v.port(), 0) << v.err.str();
+  const int idle_count = static_cast<int>(view_connections_max) + 6;
+  std::vector<std::unique_ptr<raw_client>> idle;
+  for (int i = 0; i < idle_count; ++i)
+    idle.push_back(std::make_unique<raw_client>(v.port()));
+  const auto asked = steady_clock::now();
+  EXPECT_EQ(status_of(fetch(v.port(), get_request("/", v.host()))), 200);
+  EXPECT_LT(elapsed_ms(asked), 2000);
+  // The page's connection and the idle ones beyond the cap: that many of
+  // the oldest were closed, and only those.
+  const int made_room = idle_count + 1 - static_cast<int>(view_connections_max);
+  for (int i = 0; i < idle_count; ++i) {
+    SCOPED_TRACE(i);
+    idle[i]->read_all(milliseconds(i < made_room ? 2000 : 10));
+    EXPECT_EQ(idle[i]->closed(), i < made_room);
+  }
 }
 
 // A method the server does not serve is answered at once, whether or not
