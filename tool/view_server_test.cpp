@@ -17,7 +17,8 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 using std::chrono::steady_clock;
 
-// More than the server's threads were once, and than it keeps streams.
+// Clients at once: more than a pool of eight threads could serve, and
+// than the server keeps event streams.
 constexpr int clients = 12;
 constexpr int streams_kept = static_cast<int>(view_event_streams_max);
 
