@@ -211,8 +211,9 @@ CLI::App* add_view_command(CLI::App& app, view_options& o) {
       ->capture_default_str();
   command
       ->add_option("--host", o.host,
-                   "the address to listen on (default: the loopback address "
-                   "only; others can then reach the page)")
+                   "the IP address (or localhost) to listen on (default: the "
+                   "loopback address only; with any other, others on the "
+                   "network can reach the page)")
       ->capture_default_str();
   return command;
 }

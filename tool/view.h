@@ -60,7 +60,7 @@ bool is_ip_literal_host(std::string_view host);
 
 // How the server listens for --host: the address to bind, the names it
 // answers to, and whether the page is then open to the network (any
-// address but a loopback one). `open` is false and `address` empty when
+// address but a loopback one). `address` is empty when
 // --host is neither an IP address nor "localhost".
 struct view_bind {
   std::string address;  // an IP literal, without brackets
