@@ -115,13 +115,13 @@ async function embeddedScenario(browser) {
     check(boards.length === 1 && boards[0][0].startsWith("speed board at 1.70 km: 70/75/75") &&
           boards[0][1].endsWith("Cendra_Gelsio2_linea.txt:166"),
           "and the speed board at 1700 m, from line 166 of the line source");
-    const head = await (await page.$("#signals g.signal")).boundingBox();
+    const head = await boxOf(page, "#signals g.signal");
     await page.mouse.move(head.x + head.width / 2, head.y + 2);
     const shown = await page.$eval("#info", (e) => e.textContent);
     check(shown.includes("signal at 2.00 km") && shown.includes(":52"), "hovering the signal shows its values and its row");
 
     // The wheel zooms in around the pointer.
-    const box = await (await page.$("#plot svg")).boundingBox();
+    const box = await boxOf(page, "#plot svg");
     await page.mouse.move(box.x + 700, box.y + 500);
     await page.mouse.wheel({ deltaY: -100 });
     await page.waitForFunction(() => +document.querySelector("#plot svg").dataset.toM -
@@ -163,6 +163,16 @@ async function embeddedScenario(browser) {
   }
 }
 
+// Where an element lies, read in the page in one step: the picture may be
+// drawn anew (new elements) between a handle's lookup and its use, on a
+// loaded machine.
+async function boxOf(page, selector) {
+  return page.evaluate((sel) => {
+    const r = document.querySelector(sel).getBoundingClientRect();
+    return { x: r.x, y: r.y, width: r.width, height: r.height };
+  }, selector);
+}
+
 async function longLine(browser) {
   const dir = path.join(work, "long_line");
   rmSync(dir, { recursive: true, force: true });
@@ -177,7 +187,7 @@ async function longLine(browser) {
     await page.waitForSelector("#plot svg", { timeout: 10000 });
     const firstMs = Date.now() - started;
     check(firstMs < 2000, "the 1,000,000 m line is first shown in " + firstMs + " ms");
-    const box = await (await page.$("#plot svg")).boundingBox();
+    const box = await boxOf(page, "#plot svg");
     await page.mouse.move(box.x + 600, box.y + 500);
     const times = [], pageTimes = [];
     for (let i = 0; i < 6; ++i) {
