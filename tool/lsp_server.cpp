@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "tool/json_input.h"
 #include "tool/lsp_features.h"
 
 namespace {
@@ -292,11 +293,20 @@ void handle_notification(lsp_server& server, const std::string& method,
 
 void handle_message(lsp_server& server, std::string_view body,
                     std::vector<std::string>& out) {
-  const json message = json::parse(body, nullptr, false);
-  if (message.is_discarded()) {
-    out.push_back(
-        error_response(nullptr, parse_error, "the message is not JSON"));
-    return;
+  json message;
+  switch (parse_json_input(body, message)) {
+    case json_input::ok:
+      break;
+    case json_input::not_json:
+      out.push_back(
+          error_response(nullptr, parse_error, "the message is not JSON"));
+      return;
+    case json_input::too_deep:
+      out.push_back(
+          error_response(nullptr, invalid_request,
+                         "the message nests arrays and objects deeper than " +
+                             std::to_string(max_json_depth) + " levels"));
+      return;
   }
   const json* id = member(message, "id");
   if (id != nullptr && !id->is_string() && !id->is_number_integer()) {
@@ -315,8 +325,9 @@ void handle_message(lsp_server& server, std::string_view body,
                                  "a message without a method name"));
     return;
   }
+  static const json no_params = json::object();
   const json* given = member(message, "params");
-  const json params = given != nullptr ? *given : json::object();
+  const json& params = given != nullptr ? *given : no_params;
   const std::string name = method->get<std::string>();
   if (id != nullptr)
     handle_request(server, *id, name, params, out);

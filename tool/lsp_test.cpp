@@ -347,6 +347,14 @@ TEST(lsp, a_message_it_cannot_follow_gets_an_error_and_the_server_goes_on) {
        -32803, "a file that is not text"},
       {R"({"jsonrpc":"2.0","id":7,"method":"textDocument/hover","params":{"textDocument":{"uri":"untitled:1"},"position":{"line":0,"character":0}}})",
        -32803, "no file at all"},
+      {std::string(150000, '[') + std::string(150000, ']'), -32600,
+       "arrays nested 150,000 deep, 300 KB"},
+      {R"({"jsonrpc":"2.0","id":7,"method":"x","params":)" +
+           std::string(60, '[') + std::string(60, ']') + "}",
+       -32601, "nested 61 deep: within the bound, so read"},
+      {R"({"jsonrpc":"2.0","id":7,"method":")" + std::string(100, '[') +
+           R"(\"{"})",
+       -32601, "brackets and an escaped quote in a string nest nothing"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);

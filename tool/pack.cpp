@@ -11,6 +11,7 @@
 #include "output/file_format.h"
 #include "platform/platform.h"
 #include "tool/check.h"
+#include "tool/json_input.h"
 #include "tool/model_views.h"
 
 namespace {
@@ -352,11 +353,19 @@ int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
     err << "scenario_tool: error: " << read.detail << '\n';
     return status_stopped;
   }
-  json dump = json::parse(text, nullptr, false);
-  if (dump.is_discarded()) {
-    err << "scenario_tool: error: " << o.json_file
-        << " is not JSON; give what dump --json wrote\n";
-    return status_stopped;
+  json dump;
+  switch (parse_json_input(text, dump)) {
+    case json_input::ok:
+      break;
+    case json_input::not_json:
+      err << "scenario_tool: error: " << o.json_file
+          << " is not JSON; give what dump --json wrote\n";
+      return status_stopped;
+    case json_input::too_deep:
+      err << "scenario_tool: error: " << o.json_file
+          << " nests arrays and objects deeper than " << max_json_depth
+          << " levels; dump --json writes five\n";
+      return status_stopped;
   }
   if (dump.is_object()) dump = json::array({dump});
   if (!dump.is_array() || dump.empty()) {

@@ -249,4 +249,18 @@ TEST(pack, refuses_what_no_file_holds_and_names_the_field) {
             2);
 }
 
+// JSON nested 200,000 deep (400 KB) would overflow the stack of whatever
+// walks its tree; it is refused before it is parsed, and nothing is
+// written.
+TEST(pack, json_nested_deeper_than_the_bound_is_refused) {
+  temp_dir dir;
+  dir.write("deep.json", std::string(200000, '[') + std::string(200000, ']'));
+  const tool_result r = run_scenario_tool(
+      {"pack", "--dir", dir.file("out"), dir.file("deep.json")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(has(r.err, "nests arrays and objects deeper than 64 levels"))
+      << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+}
+
 }  // namespace
