@@ -421,13 +421,30 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
        {},
        1,
        "blank lines before; nothing read after exit"},
+      {"Content-Length: " + std::to_string(max_message_bytes + 1) + "\r\n\r\n" +
+           std::string(max_message_bytes + 1, '{') + frames({init}),
+       0,
+       {-32700},
+       2,
+       "a message over the bound, passed over unread"},
+      {std::string(max_header_line_bytes - 1, 'x') + "\r\n" + frames({init}),
+       0,
+       {},
+       1,
+       "a header line as long as the bound"},
+      {std::string(max_header_line_bytes + 1, 'x') + "\r\n" + frames({init}),
+       lsp_framing_lost,
+       {},
+       0,
+       "a header line over the bound ends the session"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
     lsp_server server;
     std::istringstream in(c.input);
     std::ostringstream out;
-    EXPECT_EQ(lsp_session(server, in, out), c.status);
+    std::ostringstream err;
+    EXPECT_EQ(lsp_session(server, in, out, err), c.status);
     std::istringstream replies(out.str());
     std::string body;
     std::string fault;
@@ -442,6 +459,42 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
     EXPECT_EQ(errors, c.errors);
     EXPECT_EQ(count, c.replies);
   }
+}
+
+// An input of `size` bytes of one character and no line end, made as it
+// is read, that counts the bytes the reader took from it.
+struct endless_line : std::streambuf {
+  explicit endless_line(std::size_t size) : left(size) {
+    std::fill(std::begin(piece), std::end(piece), 'x');
+  }
+  int_type underflow() override {
+    if (left == 0) return traits_type::eof();
+    const std::size_t n = std::min(left, sizeof piece);
+    left -= n;
+    taken += n;
+    setg(piece, piece, piece + n);
+    return traits_type::to_int_type(piece[0]);
+  }
+  std::size_t left;
+  std::size_t taken = 0;
+  char piece[4096];
+};
+
+// A header line of 480 MB: the server reads no more of it than its bound
+// (so it holds no more), says why it stops, and ends with a status that is
+// not 0.
+TEST(lsp, a_header_line_of_480_mb_is_read_no_further_than_its_bound) {
+  endless_line line(std::size_t{480} << 20);
+  std::istream in(&line);
+  std::ostringstream out;
+  std::ostringstream err;
+  lsp_server server;
+  EXPECT_EQ(lsp_session(server, in, out, err), lsp_framing_lost);
+  EXPECT_LE(line.taken, max_header_line_bytes + sizeof line.piece);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_NE(err.str().find("a header line longer than 4096 bytes"),
+            std::string::npos)
+      << err.str();
 }
 
 // The fuzz target's hand-made seeds and kept findings, through its check: a
