@@ -142,7 +142,23 @@ source_texts unsaved_texts(const lsp_server& server, const source_pair& p) {
   return texts;
 }
 
-// The document at `uri`: the one the editor holds, or else its file.
+// Whether DIR/NAME is a source of the pair of a document the editor holds:
+// the only files a request may have read that the editor has not opened.
+bool pair_source_of_open_document(const lsp_server& server,
+                                  const std::string& dir,
+                                  const std::string& name) {
+  for (const auto& [uri, d] : server.documents) {
+    source_pair pair;
+    if (d.dir != dir || !find_pair(server, d, pair) || !pair.fault.empty())
+      continue;
+    if (name == line_name(pair) || name == train_name(pair)) return true;
+  }
+  return false;
+}
+
+// The document at `uri`: the one the editor holds, or else the file of a
+// source of an open document's pair. A request may name any path; no other
+// file is read.
 bool find_document(const lsp_server& server, const std::string& uri,
                    lsp_document& loaded, const lsp_document*& d,
                    lsp_answer& fault) {
@@ -151,32 +167,33 @@ bool find_document(const lsp_server& server, const std::string& uri,
     d = &open->second;
     return true;
   }
-  fault.error_code = request_failed;
+  const auto refuse = [&](std::string why) {
+    fault.error_code = request_failed;
+    fault.error = std::move(why);
+    return false;
+  };
   std::string path;
-  if (!path_of_uri(uri, path)) {
-    fault.error = uri + " is not open, and it names no file";
-    return false;
-  }
-  std::error_code ec;
-  if (!server.read_disk || !std::filesystem::is_regular_file(path, ec)) {
-    fault.error = uri + " is not open, and there is no file " + path;
-    return false;
-  }
+  if (!path_of_uri(uri, path))
+    return refuse(uri + " is not open, and it names no file");
   const std::filesystem::path p(path);
   loaded.uri = uri;
   loaded.dir = p.parent_path().string();
   loaded.name = p.filename().string();
+  if (!server.read_disk ||
+      !pair_source_of_open_document(server, loaded.dir, loaded.name))
+    return refuse(uri +
+                  " is not open, and it is no source of the pair of an open "
+                  "document: the server reads no other file");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    return refuse(uri + " is not open, and there is no file " + path);
   platform_files files;
   files.directory = loaded.dir;
   const step_result read = read_file(files, loaded.name, loaded.text.bytes);
-  if (!read.ok()) {
-    fault.error = read.detail;
-    return false;
-  }
-  if (loaded.text.bytes.find('\0') != std::string::npos) {
-    fault.error = path + " is not text: it holds NUL bytes";
-    return false;
-  }
+  if (!read.ok())
+    return refuse(read.detail.empty() ? path + " cannot be read" : read.detail);
+  if (loaded.text.bytes.find('\0') != std::string::npos)
+    return refuse(path + " is not text: it holds NUL bytes");
   d = &loaded;
   return true;
 }

@@ -3,6 +3,7 @@
 // hover, completion and the outline, and the answers to messages it cannot
 // follow.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -363,6 +364,7 @@ TEST(lsp, a_message_it_cannot_follow_gets_an_error_and_the_server_goes_on) {
     ASSERT_EQ(out.size(), 1u);
     const json reply = json::parse(out[0]);
     EXPECT_EQ(reply["error"]["code"], c.code) << reply.dump();
+    EXPECT_NE(reply["error"]["message"], "");
   }
   // Still serving.
   EXPECT_EQ(s.client.open(s.train_uri, s.train_text).at(s.train_uri),
@@ -495,6 +497,38 @@ TEST(lsp, a_header_line_of_480_mb_is_read_no_further_than_its_bound) {
   EXPECT_NE(err.str().find("a header line longer than 4096 bytes"),
             std::string::npos)
       << err.str();
+}
+
+// A request may name any file. The server reads only the sources of the pair
+// of a document the editor holds open; anything else is answered with an
+// error that says so, without the file being opened: a FIFO, which would
+// block a reader, is answered at once.
+TEST(lsp, a_request_on_an_unopened_file_reads_only_a_source_of_an_open_pair) {
+  exported_scenario s;
+  s.dir.write("notes.txt", "stazione, 200\r\n");
+  const std::string fifo = s.dir.file("Other_linea.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  s.client.open(s.line_uri, s.line_text);
+
+  const json partner =
+      s.client.request("textDocument/documentSymbol",
+                       {{"textDocument", {{"uri", s.train_uri}}}});
+  ASSERT_TRUE(partner.contains("result")) << partner.dump();
+  EXPECT_FALSE(partner["result"].empty());
+
+  for (const std::string& uri :
+       {uri_of_path(s.dir.file("notes.txt")), uri_of_path(fifo),
+        std::string("file:///etc/passwd")}) {
+    SCOPED_TRACE(uri);
+    const json r = s.client.request("textDocument/documentSymbol",
+                                    {{"textDocument", {{"uri", uri}}}});
+    ASSERT_TRUE(r.contains("error")) << r.dump();
+    EXPECT_EQ(r["error"]["code"], -32803);
+    EXPECT_NE(r["error"]["message"].get<std::string>().find(
+                  "is not open, and it is no source of the pair"),
+              std::string::npos)
+        << r.dump();
+  }
 }
 
 // The fuzz target's hand-made seeds and kept findings, through its check: a
