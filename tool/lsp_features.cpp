@@ -271,7 +271,7 @@ json range_of(const diagnostic& d, const shown_source& s) {
     return range_json(
         line, 0, line,
         utf16_column(*s.text, line,
-                     static_cast<std::int32_t>(d.source_line.size())));
+                     static_cast<std::int32_t>(d.source_line().size())));
   return range_json(line, utf16_column(*s.text, line, d.column - 1), line,
                     utf16_column(*s.text, line, d.end_column - 1));
 }
