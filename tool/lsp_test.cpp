@@ -229,6 +229,29 @@ TEST(lsp, columns_are_utf16_units_of_the_editors_text) {
   EXPECT_EQ(list[2]["range"], range(29, 3, 5));
 }
 
+// 50,000 characters past U+00FF on one line: each is reported where it
+// stands, and the columns of each are found by a search, not by a walk over
+// the ones before it, which took a time growing with their square.
+TEST(lsp, many_wide_characters_on_one_line_are_mapped_in_bounded_time) {
+  exported_scenario s;
+  constexpr int wide = 50000;
+  std::string comment = "-- ";
+  for (int i = 0; i < wide; ++i) comment += "\xE2\x82\xAC\xF0\x9D\x84\x9E";
+  const auto start = std::chrono::steady_clock::now();
+  const json list = s.client.open(s.train_uri, comment + "\r\n" + s.train_text)
+                        .at(s.train_uri);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  std::printf("%d wide characters on one line: diagnostics in %.2f s\n",
+              2 * wide, seconds);
+  ASSERT_EQ(list.size(), static_cast<std::size_t>(2 * wide));
+  // The last clef: after 49,999 pairs of one and two units, and its euro.
+  EXPECT_EQ(list.back()["range"],
+            range(0, 3 + 3 * (wide - 1) + 1, 3 + 3 * (wide - 1) + 3));
+  EXPECT_LT(seconds, 30.0);
+}
+
 TEST(lsp, hover_gives_the_field_its_grammar_entry_and_the_value_read) {
   exported_scenario s;
   s.client.open(s.train_uri, s.train_text);
