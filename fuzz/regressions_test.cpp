@@ -13,6 +13,7 @@
 #include "fuzz/file_harness.h"
 #include "fuzz/fuzz_harness.h"
 #include "fuzz/kept_inputs.h"
+#include "fuzz/terminal_harness.h"
 
 namespace {
 
@@ -21,9 +22,13 @@ struct target {
   std::string (*check)(std::string_view);
 };
 const target targets[] = {
-    {"line_reader", check_line_reader}, {"train_reader", check_train_reader},
-    {"compile", check_compile},         {"track_file", check_track_file},
-    {"table_file", check_table_file},   {"profile_file", check_profile_file},
+    {"line_reader", check_line_reader},
+    {"train_reader", check_train_reader},
+    {"compile", check_compile},
+    {"track_file", check_track_file},
+    {"table_file", check_table_file},
+    {"profile_file", check_profile_file},
+    {"terminal_text", check_terminal_text},
 };
 
 TEST(fuzz_inputs, every_seed_and_every_kept_finding_passes) {

@@ -6,7 +6,7 @@
 # finds goes to a scratch directory, never into the repository.
 #
 #   fuzz/run_fuzzers.sh SECONDS [TARGET...]   TARGET: line_reader train_reader compile
-#     lsp track_file table_file profile_file dump plot view
+#     lsp track_file table_file profile_file dump plot view terminal_text
 #
 # Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_SCRATCH (default a
 # new temporary directory; it is kept, so a finding can be looked at), and
@@ -23,7 +23,7 @@ shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(line_reader train_reader compile lsp track_file table_file
-    profile_file dump plot view)
+    profile_file dump plot view terminal_text)
 fi
 
 cd "$(dirname "$0")/.."

@@ -12,6 +12,11 @@
 
 inline constexpr std::int32_t cell_length_m = 50;
 
+// The longest line a source may give (code 1 above it), and how far the grid
+// and the plan reach beyond the end of a line.
+inline constexpr std::int32_t longest_line_m = 1000000;
+inline constexpr std::int32_t run_out_m = 7000;
+
 // x / 50: where a stretch boundary at x metres falls, in cells.
 inline double stretch_place(double x_m) {
   return x_m / static_cast<double>(cell_length_m);

@@ -207,12 +207,15 @@ decode_fault decode_track(std::string_view bytes, track_grid& grid) {
   if (bytes.empty()) return fault(0, "the track file is empty");
   if (bytes.size() % cell_bytes != 0) {
     const std::size_t whole = bytes.size() - bytes.size() % cell_bytes;
-    return fault(
-        whole,
-        "the track file is " + std::to_string(bytes.size()) +
-            " bytes, not a whole number of " + std::to_string(cell_bytes) +
-            "-byte cells: " + std::to_string(bytes.size() - whole) +
-            " bytes left after cell " + std::to_string(whole / cell_bytes - 1));
+    const std::string left = whole == 0
+                                 ? "less than one cell"
+                                 : std::to_string(bytes.size() - whole) +
+                                       " bytes left after cell " +
+                                       std::to_string(whole / cell_bytes - 1);
+    return fault(whole, "the track file is " + std::to_string(bytes.size()) +
+                            " bytes, not a whole number of " +
+                            std::to_string(cell_bytes) +
+                            "-byte cells: " + left);
   }
   std::vector<track_cell> cells(bytes.size() / cell_bytes);
   for (std::size_t i = 0; i < cells.size(); ++i)

@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "base/step_result.h"
+#include "model/cell_geometry.h"
 #include "model/compile_context.h"
 
 // ---------------------------------------------------------------------------
@@ -158,6 +159,20 @@ struct decode_fault {
 
   bool ok() const { return what.empty(); }
 };
+
+// The largest file of each kind the compiler can write, from the longest
+// line: its N + 1 cells, its 87 records with labels of the longest length,
+// its 2 x (L + 1) entries of the widest kind. A reader takes no more than
+// this from a disk, whatever is there.
+inline constexpr std::uint64_t largest_track_file_bytes =
+    (static_cast<std::uint64_t>(longest_line_m + run_out_m) / cell_length_m +
+     1) *
+    cell_bytes;
+inline constexpr std::uint64_t largest_line_table_file_bytes =
+    static_cast<std::uint64_t>(line_table_slots) * (record_fixed_bytes + 65535);
+inline constexpr std::uint64_t largest_profile_file_bytes =
+    2 * (static_cast<std::uint64_t>(longest_line_m + run_out_m) + 1) *
+    largest_profile_entry_bytes();
 
 // Cells of 15 bytes, cell 0 first. Refuses an empty file and a size that is
 // not a whole number of cells. `grid` is replaced only on success.

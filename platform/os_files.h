@@ -22,8 +22,13 @@ enum class os_error {
 // A regular file (not a directory) is at `path`.
 bool os_file_exists(const std::string& path);
 
-// Reads the whole file into `out`.
-step_result os_read_file(const std::string& path, std::string& out);
+// Something, a link included, is at `path`.
+bool os_name_taken(const std::string& path);
+
+// Reads the whole file into `out` when it is a regular file of at most
+// `max_bytes` (platform.h).
+step_result os_read_file(const std::string& path, std::string& out,
+                         std::uint64_t max_bytes);
 
 // Writes the content, a piece at a time as it comes (platform.h), to a new
 // temporary file beside `path`, flushed to the device when `flush` is set,
@@ -43,6 +48,22 @@ step_result os_rename_temp_file(const std::string& temp,
 
 // Removes a temporary file that will not be renamed.
 void os_remove_temp_file(const std::string& temp);
+
+// Gives the file at `path`, if any, a second name, a new temporary one
+// beside it, in `kept` (left empty when nothing is at `path`), so that it
+// outlives a rename over `path`. A hard link where the file system has them,
+// a copy otherwise.
+step_result os_keep_earlier_file(const std::string& path, std::string& kept);
+
+// Renames the kept earlier file back over `path`. Unlike
+// os_rename_temp_file, a failure leaves `kept` where it is.
+step_result os_put_back_file(const std::string& kept, const std::string& path);
+
+// Takes the lock of the folder `dir`, waiting up to `wait_ms`; the handle
+// goes into `lock`.
+step_result os_lock_folder(const std::string& dir, int wait_ms,
+                           folder_lock& lock);
+void os_unlock_folder(folder_lock& lock);
 
 // The file's last modification time in the OS's own steps (nanoseconds on
 // POSIX, 100 ns on Windows); false when it cannot be told.

@@ -57,13 +57,24 @@ bool file_exists(const platform_files& files, std::string_view name) {
   return os_file_exists(join_path(files.directory, name));
 }
 
+bool name_taken(const platform_files& files, std::string_view name) {
+  if (files.memory != nullptr) return memory_file_exists(*files.memory, name);
+  return os_name_taken(join_path(files.directory, name));
+}
+
 step_result read_file(const platform_files& files, std::string_view name,
-                      std::string& out) {
+                      std::string& out, std::uint64_t max_bytes) {
   if (hook_names(files.fail_read, name))
     return injected_fault(files, "read", name, os_error::input_output);
-  if (files.memory != nullptr)
-    return memory_read_file(*files.memory, name, out);
-  return os_read_file(join_path(files.directory, name), out);
+  if (files.memory == nullptr)
+    return os_read_file(join_path(files.directory, name), out, max_bytes);
+  step_result r = memory_read_file(*files.memory, name, out);
+  if (r.ok() && out.size() > max_bytes) {
+    out.clear();
+    return step_fail(step_code::file_fault,
+                     memory_fault_detail("read", name, "too large"));
+  }
+  return r;
 }
 
 namespace {
@@ -146,19 +157,99 @@ step_result replace_scratch_file(const platform_files& files,
                        false);
 }
 
+namespace {
+
+// Joins names for a message: "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  return text;
+}
+
+// Undoes the first `renamed` renames of a set whose next rename failed:
+// each earlier file goes back over its name, and a name that held none is
+// emptied again. Returns what the message adds.
+std::string put_back(const platform_files& files,
+                     const std::vector<staged_file>& set,
+                     const std::vector<std::string>& kept,
+                     std::size_t renamed) {
+  std::vector<std::string> restored;
+  std::vector<std::string> emptied;
+  std::string lost;
+  for (std::size_t i = 0; i < renamed; ++i) {
+    const std::string path = join_path(files.directory, set[i].name);
+    const step_result r = kept[i].empty() ? os_remove_file(path)
+                                          : os_put_back_file(kept[i], path);
+    if (!r.ok())
+      lost += "; " + r.detail +
+              (kept[i].empty() ? "" : " (the earlier file is " + kept[i] + ")");
+    else
+      (kept[i].empty() ? emptied : restored).push_back(set[i].name);
+  }
+  std::string text;
+  if (!restored.empty())
+    text += "; the earlier " + listed(restored) +
+            (restored.size() == 1 ? " was" : " were") + " put back";
+  if (!emptied.empty())
+    text += "; " + listed(emptied) + (emptied.size() == 1 ? " was" : " were") +
+            " removed again, as before";
+  if (renamed == 0) text += "; no file was replaced";
+  return text + lost;
+}
+
+}  // namespace
+
 step_result commit_staged(const platform_files& files) {
   if (files.staged == nullptr) return step_ok();
-  step_result r = step_ok();
-  for (staged_file& f : *files.staged) {
-    if (files.memory != nullptr) {
-      memory_replace_file(*files.memory, f.name, std::move(f.bytes));
-    } else if (!r.ok()) {
-      os_remove_temp_file(f.temp);
-    } else {
-      r = os_rename_temp_file(f.temp, join_path(files.directory, f.name));
+  std::vector<staged_file>& set = *files.staged;
+  if (files.memory != nullptr) {
+    // A memory disk replaces the set in one step, after the hook's check.
+    for (const staged_file& f : set) {
+      if (!hook_names(files.fail_rename, f.name)) continue;
+      step_result r =
+          injected_fault(files, "replace", f.name, os_error::access_denied);
+      set.clear();
+      r.detail += "; no file was replaced";
+      return r;
     }
+    for (staged_file& f : set)
+      memory_replace_file(*files.memory, f.name, std::move(f.bytes));
+    set.clear();
+    return step_ok();
   }
-  files.staged->clear();
+  std::vector<std::string> kept(set.size());
+  step_result r = step_ok();
+  std::size_t renamed = 0;
+  for (; renamed < set.size(); ++renamed) {
+    staged_file& f = set[renamed];
+    const std::string path = join_path(files.directory, f.name);
+    r = os_keep_earlier_file(path, kept[renamed]);
+    if (r.ok() && hook_names(files.fail_rename, f.name)) {
+      os_remove_temp_file(f.temp);
+      r = injected_fault(files, "replace", f.name, os_error::access_denied);
+    } else if (r.ok()) {
+      r = os_rename_temp_file(f.temp, path);  // the temporary file goes
+    } else {
+      os_remove_temp_file(f.temp);
+    }
+    f.temp.clear();
+    if (!r.ok()) break;
+  }
+  if (!r.ok()) {
+    // The failed file's own name still holds its earlier file.
+    if (!kept[renamed].empty()) os_remove_temp_file(kept[renamed]);
+    kept[renamed].clear();
+    for (std::size_t i = renamed + 1; i < set.size(); ++i)
+      os_remove_temp_file(set[i].temp);
+    r.detail += put_back(files, set, kept, renamed);
+  } else {
+    for (const std::string& earlier : kept)
+      if (!earlier.empty()) os_remove_temp_file(earlier);
+  }
+  set.clear();
   return r;
 }
 
@@ -167,6 +258,17 @@ void discard_staged(const platform_files& files) {
   if (files.memory == nullptr)
     for (const staged_file& f : *files.staged) os_remove_temp_file(f.temp);
   files.staged->clear();
+}
+
+folder_lock::~folder_lock() {
+  if (handle != -1) os_unlock_folder(*this);
+}
+
+step_result lock_folder(const platform_files& files, int wait_ms,
+                        folder_lock& lock) {
+  if (files.memory != nullptr) return step_ok();
+  return os_lock_folder(files.directory.empty() ? "." : files.directory,
+                        wait_ms, lock);
 }
 
 bool file_modified_time(const platform_files& files, std::string_view name,

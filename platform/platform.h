@@ -34,6 +34,7 @@ struct platform_files {
   std::string fail_create;  // replace_file: fails after part of the bytes
   std::string fail_read;    // read_file
   std::string fail_remove;  // remove_file
+  std::string fail_rename;  // commit_staged: the rename over this name
 
   bool keep_sources = false;  // never remove source files (authors' tool)
 
@@ -61,9 +62,22 @@ std::string join_path(std::string_view dir, std::string_view name);
 
 bool file_exists(const platform_files& files, std::string_view name);
 
-// Reads the whole file into `out`.
+// Something is at the name: a file, a folder, or a link, even one that
+// leads nowhere. What a write would replace, where file_exists speaks of
+// what a read would find.
+bool name_taken(const platform_files& files, std::string_view name);
+
+// The largest text file read: a source, or a dump in JSON. The longest line
+// accepted, 1,000,000 m with a row every few metres, stays far below it.
+inline constexpr std::uint64_t max_text_file_bytes = std::uint64_t{64} << 20;
+
+// Reads the whole file into `out`. Only a regular file of at most
+// `max_bytes` is read: a FIFO, a device or a folder at the name, and a larger
+// file, are refused with a message naming the file before a byte is read, so
+// that no input can make a reader wait forever or fill the memory.
 step_result read_file(const platform_files& files, std::string_view name,
-                      std::string& out);
+                      std::string& out,
+                      std::uint64_t max_bytes = max_text_file_bytes);
 
 // Replaces the file with exactly `bytes`. The bytes go to a temporary file in
 // the same directory, which is then renamed over the old one, so a failure at
@@ -97,9 +111,11 @@ step_result replace_scratch_file(const platform_files& files,
                                  const std::vector<std::uint8_t>& bytes);
 
 // Renames every file staged in files.staged over its final name, in the
-// order they were written, and empties the set. Every file is complete
-// before the first rename, so only a rename refused by the OS can leave the
-// set part old and part new; the files not yet renamed then go.
+// order they were written, and empties the set. The set is replaced whole or
+// not at all: each earlier file keeps a second, temporary name until the last
+// rename has succeeded, and when a rename is refused, the files already
+// renamed are put back (a name that held no file is emptied again) and the
+// message says so. Every temporary name is gone afterwards.
 step_result commit_staged(const platform_files& files);
 
 // Removes every file staged in files.staged, leaving the final names as they
@@ -114,6 +130,28 @@ bool file_modified_time(const platform_files& files, std::string_view name,
 
 // Removes the file; a file that does not exist is not an error.
 step_result remove_file(const platform_files& files, std::string_view name);
+
+// The lock of a folder, held by one run at a time: the program and the
+// compile of the authors' tool write, read and remove the same names, so two
+// runs at once in one folder would mix their files. Released when it goes;
+// it leaves no file behind.
+struct folder_lock {
+  folder_lock() = default;
+  folder_lock(const folder_lock&) = delete;
+  folder_lock& operator=(const folder_lock&) = delete;
+  ~folder_lock();
+  std::intptr_t handle = -1;  // the OS's own, -1 when not held
+};
+
+// How long a run waits for another run in its folder to end before it
+// stops: far longer than any run takes.
+inline constexpr int folder_lock_wait_ms = 60000;
+
+// Takes the lock of files.directory, waiting up to `wait_ms` for a run that
+// holds it; fails, naming the folder, when the wait ends first or the folder
+// cannot be opened. A memory disk needs no lock.
+step_result lock_folder(const platform_files& files, int wait_ms,
+                        folder_lock& lock);
 
 // A hint for a large block of memory that is about to be filled: where the
 // OS has huge pages, it backs the block with them, so that touching many

@@ -2,15 +2,19 @@
 // (os_files.h), the executable directory, paths, the wait window and the
 // message box.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include "platform/os_files.h"
 #include "platform/platform.h"
@@ -109,11 +113,39 @@ bool os_file_exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-step_result os_read_file(const std::string& path, std::string& out) {
-  int fd = ::open(path.c_str(), O_RDONLY);
+bool os_name_taken(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+step_result os_read_file(const std::string& path, std::string& out,
+                         std::uint64_t max_bytes) {
+  // Opened without waiting: a FIFO opened to read waits for a writer, and
+  // must be refused instead, as the check below does once it is open.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return step_fail(step_code::file_fault, describe("open", path, errno));
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return step_fail(step_code::file_fault, describe("read", path, err));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return step_fail(step_code::file_fault,
+                     "cannot read " + path +
+                         ": not a regular file (a folder, a pipe or a device)");
+  }
+  const auto too_large = [&] {
+    ::close(fd);
+    return step_fail(step_code::file_fault,
+                     "cannot read " + path + ": larger than " +
+                         std::to_string(max_bytes) + " bytes");
+  };
+  if (static_cast<std::uint64_t>(st.st_size) > max_bytes) return too_large();
   out.clear();
+  out.reserve(static_cast<std::size_t>(st.st_size));
   char chunk[65536];
   for (;;) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
@@ -124,6 +156,11 @@ step_result os_read_file(const std::string& path, std::string& out) {
       return step_fail(step_code::file_fault, describe("read", path, err));
     }
     if (n == 0) break;
+    // The file may grow while it is read: the bound holds all the same.
+    if (out.size() + static_cast<std::size_t>(n) > max_bytes) {
+      out.clear();
+      return too_large();
+    }
     out.append(chunk, static_cast<std::size_t>(n));
   }
   ::close(fd);
@@ -142,6 +179,100 @@ step_result os_rename_temp_file(const std::string& temp,
 
 void os_remove_temp_file(const std::string& temp) { ::unlink(temp.c_str()); }
 
+step_result os_keep_earlier_file(const std::string& path, std::string& kept) {
+  kept.clear();
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return step_ok();  // nothing to keep
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = path + "." + random_token() + ".tmp";
+    // linkat without AT_SYMLINK_FOLLOW names a link itself, not its target.
+    if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, name.c_str(), 0) == 0) {
+      kept = name;
+      return step_ok();
+    }
+    if (errno == EEXIST) continue;
+    if (errno != EPERM && errno != EXDEV && errno != ENOTSUP &&
+        errno != EMLINK && errno != ENOSYS)
+      return step_fail(step_code::file_fault,
+                       describe("keep the earlier", path, errno));
+    break;
+  }
+  // A file system without hard links: a copy of the earlier bytes, never
+  // flushed, since it only lives until the set is replaced.
+  int err = 0;
+  const int from = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (from < 0)
+    return step_fail(step_code::file_fault,
+                     describe("keep the earlier", path, errno));
+  const int to = create_temp_file(path, kept, err);
+  bool copied = to >= 0;
+  char chunk[65536];
+  while (copied) {
+    const ssize_t n = ::read(from, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      copied = n == 0;
+      err = errno;
+      break;
+    }
+    copied = write_all(to, reinterpret_cast<const std::uint8_t*>(chunk),
+                       static_cast<std::size_t>(n), err);
+  }
+  ::close(from);
+  if (to >= 0 && ::close(to) != 0 && copied) {
+    copied = false;
+    err = errno;
+  }
+  if (!copied) {
+    if (to >= 0) ::unlink(kept.c_str());
+    kept.clear();
+    return step_fail(step_code::file_fault,
+                     describe("keep the earlier", path, err));
+  }
+  return step_ok();
+}
+
+step_result os_put_back_file(const std::string& kept, const std::string& path) {
+  if (::rename(kept.c_str(), path.c_str()) != 0)
+    return step_fail(step_code::file_fault,
+                     describe("put back the earlier", path, errno));
+  return step_ok();
+}
+
+step_result os_lock_folder(const std::string& dir, int wait_ms,
+                           folder_lock& lock) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return step_fail(step_code::file_fault, describe("lock", dir, errno));
+  // flock on the folder itself: no lock file to leave behind, and the
+  // kernel lets go of it when the process ends, however it ends.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      lock.handle = fd;
+      return step_ok();
+    }
+    const int err = errno;
+    if ((err != EWOULDBLOCK && err != EINTR) ||
+        std::chrono::steady_clock::now() >= deadline) {
+      ::close(fd);
+      if (err != EWOULDBLOCK && err != EINTR)
+        return step_fail(step_code::file_fault, describe("lock", dir, err));
+      return step_fail(step_code::file_fault,
+                       "cannot lock " + dir + ": another run has held it for " +
+                           std::to_string(wait_ms / 1000) +
+                           " s; nothing was written");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+void os_unlock_folder(folder_lock& lock) {
+  ::close(static_cast<int>(lock.handle));  // closing lets go of the lock
+  lock.handle = -1;
+}
+
 bool os_modified_time(const std::string& path, std::int64_t& when) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -153,6 +284,16 @@ bool os_modified_time(const std::string& path, std::int64_t& when) {
 step_result os_write_temp_file(const std::string& path,
                                piecewise_content content, bool flush,
                                bool torn_write, std::string& temp) {
+  // A write past the process's file size limit (ulimit -f) raises SIGXFSZ,
+  // which kills the process at once, leaving its temporary file behind and
+  // saying nothing. Ignored, the write fails with EFBIG instead, and the
+  // fault is handled as any other: a message, the temporary file removed,
+  // the earlier file kept. Set once, before the first write.
+  static const bool size_signal_ignored = [] {
+    (void)std::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)size_signal_ignored;
   int err = 0;
   int fd = create_temp_file(path, temp, err);
   if (fd < 0)

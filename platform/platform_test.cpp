@@ -6,9 +6,14 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -143,6 +148,91 @@ TEST(platform, a_missing_file_cannot_be_read_but_removes_cleanly) {
   EXPECT_TRUE(dir.names().empty());
 }
 
+// Only a regular file within the bound is read: a larger one, a folder and
+// (where the OS has them) a FIFO are refused at once, naming the file, and
+// a FIFO with no writer never makes the read wait.
+TEST(platform, a_read_takes_only_a_regular_file_within_its_bound) {
+  temp_dir dir;
+  platform_files files = files_in(dir);
+  dir.write("ten.txt", "0123456789");
+  std::filesystem::create_directory(std::filesystem::path(dir.path()) / "sub");
+  std::string text = "earlier";
+  EXPECT_TRUE(read_file(files, "ten.txt", text, 10).ok());
+  EXPECT_EQ(text, "0123456789");
+  struct refused {
+    const char* name;
+    std::uint64_t bound;
+    const char* why;
+  };
+  std::vector<refused> cases = {
+      {"ten.txt", 9, "larger than 9 bytes"},
+      {"sub", 100, "not a regular file"},
+  };
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo((dir.path() + "/pipe").c_str(), 0600), 0);
+  cases.push_back({"pipe", 100, "not a regular file"});
+#endif
+  for (const refused& c : cases) {
+    SCOPED_TRACE(c.name);
+    const step_result r = read_file(files, c.name, text, c.bound);
+    EXPECT_EQ(r.code, step_code::file_fault);
+    EXPECT_NE(r.detail.find(join_path(dir.path(), c.name)), std::string::npos)
+        << r.detail;
+    EXPECT_NE(r.detail.find(c.why), std::string::npos) << r.detail;
+  }
+  memory_disk disk;
+  files.memory = &disk;
+  ASSERT_TRUE(replace_file(files, "ten.txt", bytes_of("0123456789")).ok());
+  EXPECT_EQ(read_file(files, "ten.txt", text, 9).code, step_code::file_fault);
+}
+
+// A name is taken by anything at it, a link that leads nowhere included,
+// while only a regular file exists to be read.
+TEST(platform, a_dangling_link_takes_its_name) {
+#ifdef _WIN32
+  GTEST_SKIP() << "links need rights a test does not have on Windows";
+#else
+  temp_dir dir;
+  platform_files files = files_in(dir);
+  std::filesystem::create_symlink(
+      std::filesystem::path(dir.path()) / "nowhere",
+      std::filesystem::path(dir.path()) / "link.dat");
+  EXPECT_FALSE(file_exists(files, "link.dat"));
+  EXPECT_TRUE(name_taken(files, "link.dat"));
+  EXPECT_FALSE(name_taken(files, "free.dat"));
+#endif
+}
+
+// One run at a time holds a folder's lock: a second waits for it and gives
+// up, naming the folder, when its wait ends first; the lock is free again
+// once its holder lets go, and no file is ever left behind.
+TEST(platform, a_folder_lock_is_held_by_one_run_at_a_time) {
+  temp_dir dir;
+  platform_files files = files_in(dir);
+  {
+    folder_lock first;
+    ASSERT_TRUE(lock_folder(files, 0, first).ok());
+    // From another thread: a Windows mutex lets its own thread in again.
+    step_result r;
+    std::thread([&] {
+      folder_lock second;
+      r = lock_folder(files, 50, second);
+    }).join();
+    EXPECT_EQ(r.code, step_code::file_fault);
+    EXPECT_NE(r.detail.find(dir.path()), std::string::npos) << r.detail;
+    EXPECT_NE(r.detail.find("nothing was written"), std::string::npos);
+  }
+  std::thread([&] {
+    folder_lock again;
+    EXPECT_TRUE(lock_folder(files, 0, again).ok());
+  }).join();
+  EXPECT_TRUE(dir.names().empty());
+  platform_files missing;
+  missing.directory = dir.path() + "/no such folder";
+  folder_lock none;
+  EXPECT_EQ(lock_folder(missing, 0, none).code, step_code::file_fault);
+}
+
 TEST(platform, memory_disk_keeps_files_off_the_disk) {
   temp_dir dir;
   memory_disk disk;
@@ -246,10 +336,11 @@ TEST(platform, a_staged_set_replaces_all_its_files_or_none) {
   }
 }
 
-// A rename the OS refuses (a folder stands at the final name) is a file
-// fault that names the file; what was not yet renamed goes, and no temporary
-// file is left.
-TEST(platform, a_refused_rename_ends_the_commit_without_leftovers) {
+// A set is replaced whole or not at all. A rename the OS refuses (a folder
+// stands at the final name) or the hook refuses is a file fault that names
+// the file; the files renamed before it are put back (a name that held no
+// file is emptied again), and no temporary file is left.
+TEST(platform, a_refused_rename_puts_back_what_the_commit_had_renamed) {
   temp_dir dir;
   platform_files files = files_in(dir);
   std::filesystem::create_directory(std::filesystem::path(dir.path()) / "b");
@@ -261,8 +352,57 @@ TEST(platform, a_refused_rename_ends_the_commit_without_leftovers) {
   EXPECT_EQ(r.code, step_code::file_fault);
   EXPECT_NE(r.detail.find(join_path(dir.path(), "b")), std::string::npos)
       << r.detail;
+  EXPECT_NE(r.detail.find("a was removed again"), std::string::npos)
+      << r.detail;
   EXPECT_TRUE(staged.empty());
-  EXPECT_EQ(dir.names(), (std::set<std::string>{"a", "b"}));
+  EXPECT_EQ(dir.names(), (std::set<std::string>{"b"}));
+}
+
+TEST(platform, a_refused_last_rename_leaves_the_earlier_set_whole) {
+  for (const bool in_memory : {false, true}) {
+    SCOPED_TRACE(in_memory ? "memory disk" : "disk");
+    temp_dir dir;
+    memory_disk disk;
+    platform_files files = files_in(dir);
+    if (in_memory) files.memory = &disk;
+    const std::vector<std::string> set = {"x_linea.dat", "x_t.sim", "x_t.dat"};
+    for (const std::string& name : set)
+      ASSERT_TRUE(replace_file(files, name, bytes_of("old " + name)).ok());
+    const std::set<std::string> old_names = dir.names();
+    std::vector<staged_file> staged;
+    files.staged = &staged;
+    for (const std::string& name : set)
+      ASSERT_TRUE(replace_file(files, name, bytes_of("new " + name)).ok());
+    files.fail_rename = "x_t.dat";
+    const step_result r = commit_staged(files);
+    EXPECT_EQ(r.code, step_code::file_fault);
+    EXPECT_NE(r.detail.find("x_t.dat"), std::string::npos) << r.detail;
+    if (!in_memory) {
+      EXPECT_NE(r.detail.find("the earlier x_linea.dat and x_t.sim were put "
+                              "back"),
+                std::string::npos)
+          << r.detail;
+    }
+    EXPECT_TRUE(staged.empty());
+    std::string text;
+    for (const std::string& name : set) {
+      ASSERT_TRUE(read_file(files, name, text).ok());
+      EXPECT_EQ(text, "old " + name);
+    }
+    EXPECT_EQ(dir.names(), old_names);
+
+    // With nothing refused, the same set goes through, and the earlier
+    // files kept meanwhile are gone.
+    files.fail_rename.clear();
+    for (const std::string& name : set)
+      ASSERT_TRUE(replace_file(files, name, bytes_of("new " + name)).ok());
+    ASSERT_TRUE(commit_staged(files).ok());
+    for (const std::string& name : set) {
+      ASSERT_TRUE(read_file(files, name, text).ok());
+      EXPECT_EQ(text, "new " + name);
+    }
+    EXPECT_EQ(dir.names(), old_names);
+  }
 }
 
 // The OS's own words for the errors the hooks stand in for. Windows words

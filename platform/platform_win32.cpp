@@ -165,13 +165,42 @@ bool os_file_exists(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-step_result os_read_file(const std::string& path, std::string& out) {
+bool os_name_taken(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+step_result os_read_file(const std::string& path, std::string& out,
+                         std::uint64_t max_bytes) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return step_fail(step_code::file_fault,
+                     "cannot read " + path +
+                         ": not a regular file (a folder, a pipe or a device)");
   HANDLE file =
       ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return step_fail(step_code::file_fault,
                      describe("open", path, ::GetLastError()));
+  // Only a file on a disk: a pipe or a device (CON, NUL, COM1) is refused
+  // before it is read, as is a file larger than the bound.
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    return step_fail(step_code::file_fault,
+                     "cannot read " + path +
+                         ": not a regular file (a folder, a pipe or a device)");
+  }
+  const auto too_large = [&] {
+    ::CloseHandle(file);
+    return step_fail(step_code::file_fault,
+                     "cannot read " + path + ": larger than " +
+                         std::to_string(max_bytes) + " bytes");
+  };
+  LARGE_INTEGER size;
+  if (::GetFileSizeEx(file, &size) &&
+      static_cast<std::uint64_t>(size.QuadPart) > max_bytes)
+    return too_large();
   out.clear();
   char chunk[65536];
   for (;;) {
@@ -183,6 +212,10 @@ step_result os_read_file(const std::string& path, std::string& out) {
       return step_fail(step_code::file_fault, describe("read", path, err));
     }
     if (n == 0) break;
+    if (out.size() + n > max_bytes) {
+      out.clear();
+      return too_large();
+    }
     out.append(chunk, n);
   }
   ::CloseHandle(file);
@@ -202,6 +235,106 @@ step_result os_rename_temp_file(const std::string& temp,
 
 void os_remove_temp_file(const std::string& temp) {
   ::DeleteFileA(temp.c_str());
+}
+
+step_result os_keep_earlier_file(const std::string& path, std::string& kept) {
+  kept.clear();
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    return step_ok();  // nothing to keep
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = path + "." + random_token() + ".tmp";
+    if (::CreateHardLinkA(name.c_str(), path.c_str(), nullptr)) {
+      kept = name;
+      return step_ok();
+    }
+    const DWORD err = ::GetLastError();
+    if (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS) continue;
+    break;
+  }
+  // A file system without hard links (FAT): a copy, at a name made new and
+  // exclusively first.
+  DWORD err = 0;
+  HANDLE file = create_temp_file(path, kept, err);
+  if (file == INVALID_HANDLE_VALUE) {
+    kept.clear();
+    return step_fail(step_code::file_fault,
+                     describe("keep the earlier", path, err));
+  }
+  ::CloseHandle(file);
+  if (!::CopyFileA(path.c_str(), kept.c_str(), FALSE)) {
+    err = ::GetLastError();
+    ::DeleteFileA(kept.c_str());
+    kept.clear();
+    return step_fail(step_code::file_fault,
+                     describe("keep the earlier", path, err));
+  }
+  return step_ok();
+}
+
+step_result os_put_back_file(const std::string& kept, const std::string& path) {
+  if (!::MoveFileExA(kept.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return step_fail(step_code::file_fault,
+                     describe("put back the earlier", path, ::GetLastError()));
+  return step_ok();
+}
+
+step_result os_lock_folder(const std::string& dir, int wait_ms,
+                           folder_lock& lock) {
+  // A named mutex of this session, named after the folder's full path, in
+  // one case (Windows names ignore case): no lock file to leave behind, and
+  // Windows lets go of it when the process ends, however it ends.
+  const DWORD attributes = ::GetFileAttributesA(dir.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return step_fail(
+        step_code::file_fault,
+        describe("lock", dir,
+                 attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError()
+                                                       : ERROR_DIRECTORY));
+  char full[MAX_PATH * 4];
+  const DWORD n = ::GetFullPathNameA(
+      dir.c_str(), static_cast<DWORD>(sizeof full), full, nullptr);
+  if (n == 0 || n >= sizeof full)
+    return step_fail(step_code::file_fault,
+                     describe("lock", dir, ::GetLastError()));
+  std::string key(full, n);
+  while (key.size() > 3 && (key.back() == '\\' || key.back() == '/'))
+    key.pop_back();
+  std::uint64_t hash = 14695981039346656037u;  // FNV-1a, 64 bits
+  for (char c : key) {
+    const auto byte = static_cast<unsigned char>(c == '/' ? '\\' : c);
+    hash = (hash ^ static_cast<unsigned char>(
+                       byte >= 'a' && byte <= 'z' ? byte - 32 : byte)) *
+           1099511628211u;
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "Local\\scenario-folder-%016llx",
+                static_cast<unsigned long long>(hash));
+  HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
+  if (mutex == nullptr)
+    return step_fail(step_code::file_fault,
+                     describe("lock", dir, ::GetLastError()));
+  const DWORD waited =
+      ::WaitForSingleObject(mutex, static_cast<DWORD>(wait_ms));
+  // An abandoned mutex was held by a run that ended without letting go: it
+  // is this run's now.
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+    lock.handle = reinterpret_cast<std::intptr_t>(mutex);
+    return step_ok();
+  }
+  ::CloseHandle(mutex);
+  return step_fail(step_code::file_fault, "cannot lock " + dir +
+                                              ": another run has held it for " +
+                                              std::to_string(wait_ms / 1000) +
+                                              " s; nothing was written");
+}
+
+void os_unlock_folder(folder_lock& lock) {
+  HANDLE mutex = reinterpret_cast<HANDLE>(lock.handle);
+  ::ReleaseMutex(mutex);
+  ::CloseHandle(mutex);
+  lock.handle = -1;
 }
 
 bool os_modified_time(const std::string& path, std::int64_t& when) {

@@ -10,10 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t longest_line_m = 1000000;
-// The grid and the plan reach this far beyond the end of the line.
-constexpr std::int32_t run_out_m = 7000;
-
 line_record& fixed_slot(compile_context& ctx, int n) {
   return ctx.table.slots[static_cast<std::size_t>(n)];
 }

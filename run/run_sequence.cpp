@@ -77,7 +77,12 @@ step_result run_program(compile_context& ctx) {
   ctx.scenario_name = embedded_scenario_name;
   ctx.train_name = embedded_train_name;
   show_wait_window(ctx.files);
-  step_result r = write_documents(ctx);
+  // A second run started in the same folder (the program opened twice)
+  // would write, read and remove the same sources and outputs: it waits
+  // here until this one has ended, and then does the whole run itself.
+  folder_lock lock;
+  step_result r = lock_folder(ctx.files, folder_lock_wait_ms, lock);
+  if (r.ok()) r = write_documents(ctx);
   if (r.ok()) r = memorizza_percorso(ctx, 1);
   close_wait_window(ctx.files);
   report_outcome(ctx, r);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 
+#include "base/terminal_text.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
@@ -24,7 +25,7 @@ step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
       disk.files[name] = given->second;
       continue;
     }
-    if (!file_exists(ctx.files, name)) continue;
+    if (!name_taken(ctx.files, name)) continue;
     std::string text;
     // A source that is there but cannot be read stays unreadable in memory,
     // with the error the disk gave, so the check reports the reading failure
@@ -88,8 +89,8 @@ bool warn_if_older_than_sources(const platform_files& files,
   for (const std::string& source : sources) {
     std::int64_t edited = 0;
     if (!file_modified_time(files, source, edited) || edited <= built) continue;
-    err << "scenario_tool: warning: " << shown(binary) << " is older than "
-        << shown(source)
+    err << "scenario_tool: warning: " << terminal_safe(shown(binary))
+        << " is older than " << terminal_safe(shown(source))
         << ": the source was changed after the last compile, so what is "
            "shown is an earlier build\n";
     return true;
@@ -103,9 +104,11 @@ bool may_write_files(const platform_files& files, const std::string& shown_dir,
   if (force) return true;
   bool found = false;
   for (const std::string& name : names) {
-    if (!file_exists(files, name)) continue;
+    // A link at the name counts, even one that leads nowhere: the write
+    // would replace it.
+    if (!name_taken(files, name)) continue;
     err << "scenario_tool: error: "
-        << (shown_dir.empty() ? name : join_path(shown_dir, name))
+        << terminal_safe(shown_dir.empty() ? name : join_path(shown_dir, name))
         << " already exists\n";
     found = true;
   }

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "base/terminal_text.h"
 #include "model/curve_table.h"
 #include "model/line_table.h"
 #include "model/stored_values.h"
@@ -493,6 +494,19 @@ std::vector<std::string> sources_of(const std::string& name, binary_kind kind) {
   return sources;
 }
 
+// No file of the kind is larger: a larger one is refused before it is read.
+std::uint64_t largest_file_bytes(binary_kind kind) {
+  switch (kind) {
+    case binary_kind::profile:
+      return largest_profile_file_bytes;
+    case binary_kind::table:
+      return largest_line_table_file_bytes;
+    case binary_kind::track:
+      break;
+  }
+  return largest_track_file_bytes;
+}
+
 bool dump_one(const dump_options& o, const std::string& path, json& all,
               std::ostream& out, std::ostream& err) {
   binary_kind kind = binary_kind::track;
@@ -509,9 +523,10 @@ bool dump_one(const dump_options& o, const std::string& path, json& all,
   }
   const file_place place = place_of(path);
   std::string bytes;
-  step_result r = read_file(place.files, place.name, bytes);
+  step_result r =
+      read_file(place.files, place.name, bytes, largest_file_bytes(kind));
   if (!r.ok()) {
-    err << "scenario_tool: error: " << r.detail << '\n';
+    err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
     return false;
   }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/terminal_text.h"
 #include "model/compile_context.h"
 #include "platform/platform.h"
 #include "reader/format_reference.h"
@@ -133,18 +134,19 @@ int explain_line(const explain_options& o, const std::string& path,
   error_source source = error_source::none;
   const std::string fault = source_names(ctx.files, name, o.train, ctx, source);
   if (!fault.empty()) {
-    err << "scenario_tool: error: " << fault << '\n';
+    err << "scenario_tool: error: " << terminal_safe(fault) << '\n';
     return status_stopped;
   }
   std::string text;
   const step_result read = read_file(ctx.files, name, text);
   if (!read.ok()) {
-    err << "scenario_tool: error: " << read.detail << '\n';
+    err << "scenario_tool: error: " << terminal_safe(read.detail) << '\n';
     return status_stopped;
   }
   std::string written;
   if (line < 1 || !line_text(text, line, written)) {
-    err << "scenario_tool: error: " << path << " has no line " << line << '\n';
+    err << "scenario_tool: error: " << terminal_safe(path) << " has no line "
+        << line << '\n';
     return status_stopped;
   }
 
@@ -153,24 +155,26 @@ int explain_line(const explain_options& o, const std::string& path,
   memory_disk disk;
   (void)compile_in_memory(ctx, disk, 1);
 
-  out << path << ':' << line << ": " << written << '\n';
+  out << terminal_safe(path) << ':' << line << ": " << terminal_safe(written)
+      << '\n';
   bool any = false;
   for (const traced_field& f : trace.fields) {
     if (f.source != source || f.line != line) continue;
-    out << "  col " << f.column << "  '" << f.text << "'  " << field_account(f)
-        << '\n';
+    out << "  col " << f.column << "  '" << terminal_safe(f.text) << "'  "
+        << terminal_safe(field_account(f)) << '\n';
     any = true;
   }
   if (!any) out << "  no field begins on this line\n";
   for (const author_warning& w : ctx.warnings) {
     if (w.where != source || w.line != line) continue;
-    out << "  " << (w.is_error ? "error: " : "warning: ") << w.text << '\n';
+    out << "  " << (w.is_error ? "error: " : "warning: ")
+        << terminal_safe(w.text) << '\n';
   }
   if (ctx.error_code != 0 && ctx.error_where == source &&
       ctx.error_line == line) {
     out << "  " << describe_error_slot(ctx);
     if (ctx.error_code == code_reading_failure && !ctx.error_detail.empty())
-      out << ": " << ctx.error_detail;
+      out << ": " << terminal_safe(ctx.error_detail);
     out << '\n';
   }
   return 0;

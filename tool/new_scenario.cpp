@@ -1,5 +1,6 @@
 #include "tool/new_scenario.h"
 
+#include "base/terminal_text.h"
 #include "platform/platform.h"
 #include "reader/field_reader.h"
 #include "scenario/embedded_scenario.h"
@@ -125,16 +126,25 @@ int run_new(const new_options& o, std::ostream& err) {
   const std::string train_name = train_source_name(ctx);
   if (!may_write_files(ctx.files, o.dir, {line_name, train_name}, o.force, err))
     return status_stopped;
+  // The pair is one set, as export's files are: both or neither.
+  std::vector<staged_file> staged;
+  ctx.files.staged = &staged;
+  step_result r = step_ok();
   for (const auto& [name, lines] :
        {std::pair{line_name,
                   with_row_comments(new_line_rows(), source_file::line)},
         std::pair{train_name,
-                  with_row_comments(new_train_rows(), source_file::train)}}) {
-    const step_result r = write_document(ctx, name, lines);
-    if (!r.ok()) {
-      err << "scenario_tool: error: " << r.detail << '\n';
-      return status_stopped;
-    }
+                  with_row_comments(new_train_rows(), source_file::train)}})
+    if (r.ok()) r = write_document(ctx, name, lines);
+  if (r.ok()) {
+    r = commit_staged(ctx.files);
+  } else {
+    discard_staged(ctx.files);
+    r.detail += "; nothing written";
+  }
+  if (!r.ok()) {
+    err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
+    return status_stopped;
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/terminal_text.h"
 #include "model/compile_context.h"
 #include "model/curve_table.h"
 #include "model/line_table.h"
@@ -403,7 +404,7 @@ int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
   std::string text;
   const step_result read = read_file(place.files, place.name, text);
   if (!read.ok()) {
-    err << "scenario_tool: error: " << read.detail << '\n';
+    err << "scenario_tool: error: " << terminal_safe(read.detail) << '\n';
     return status_stopped;
   }
   json dump;
@@ -484,13 +485,14 @@ int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
     const step_result r = replace_file(disk, f.first, f.second);
     if (!r.ok()) {
       discard_staged(disk);
-      err << "scenario_tool: error: " << r.detail << "; nothing written\n";
+      err << "scenario_tool: error: " << terminal_safe(r.detail)
+          << "; nothing written\n";
       return status_stopped;
     }
   }
   const step_result r = commit_staged(disk);
   if (!r.ok()) {
-    err << "scenario_tool: error: " << r.detail << '\n';
+    err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
     return status_stopped;
   }
   out << "wrote " << files.size() << (files.size() == 1 ? " file" : " files")

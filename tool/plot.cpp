@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/terminal_text.h"
 #include "model/compile_context.h"
 #include "output/file_format.h"
 #include "platform/platform.h"
@@ -22,19 +23,20 @@ constexpr int status_stopped = 2;
 // Reads and decodes one file of the scenario; false (reported) on a fault.
 template <typename model>
 bool load(const platform_files& files, const std::string& dir,
-          const std::string& name,
+          const std::string& name, std::uint64_t largest_bytes,
           decode_fault (*decode)(std::string_view, model&), model& m,
           std::ostream& err) {
   const std::string shown = dir.empty() ? name : join_path(dir, name);
   std::string bytes;
-  const step_result r = read_file(files, name, bytes);
+  const step_result r = read_file(files, name, bytes, largest_bytes);
   if (!r.ok()) {
-    err << "scenario_tool: error: " << r.detail << '\n';
+    err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
     return false;
   }
   const decode_fault f = decode(bytes, m);
   if (!f.ok()) {
-    err << shown << ": byte " << f.offset << ": error: " << f.what << '\n';
+    err << terminal_safe(shown) << ": byte " << f.offset
+        << ": error: " << f.what << '\n';
     return false;
   }
   return true;
@@ -71,7 +73,7 @@ int write_picture(const std::string& out_file, const std::string& svg,
       replace_file(files, target.filename().string(),
                    std::vector<std::uint8_t>(svg.begin(), svg.end()));
   if (!r.ok()) {
-    err << "scenario_tool: error: " << r.detail << '\n';
+    err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
     return status_stopped;
   }
   return 0;
@@ -168,15 +170,17 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
 
   track_grid grid;
   line_table table;
-  if (!load(ctx.files, o.dir, track_file_name(ctx), decode_track, grid, err) ||
-      !load(ctx.files, o.dir, line_table_file_name(ctx), decode_line_table,
-            table, err))
+  if (!load(ctx.files, o.dir, track_file_name(ctx), largest_track_file_bytes,
+            decode_track, grid, err) ||
+      !load(ctx.files, o.dir, line_table_file_name(ctx),
+            largest_line_table_file_bytes, decode_line_table, table, err))
     return status_stopped;
   // A scenario compiled without its plan still has everything else to show.
   curve_table curves;
   const bool has_plan = file_exists(ctx.files, line_profile_file_name(ctx));
-  if (has_plan && !load(ctx.files, o.dir, line_profile_file_name(ctx),
-                        decode_line_profile, curves, err))
+  if (has_plan &&
+      !load(ctx.files, o.dir, line_profile_file_name(ctx),
+            largest_profile_file_bytes, decode_line_profile, curves, err))
     return status_stopped;
 
   // Asked to draw stale binaries, it draws them with a word that they show

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/terminal_text.h"
 #include "model/compile_context.h"
 #include "platform/platform.h"
 #include "run/error_messages.h"
@@ -85,15 +86,26 @@ int run_export(const tool_options& o, std::ostream& err) {
            slowdown_form_file_name(ctx), train_card_file_name(ctx)},
           o.force, err))
     return status_stopped;
+  // The five files are one set: written in full first, then renamed over
+  // the earlier ones together, so a fault leaves none of them half new.
+  std::vector<staged_file> staged;
+  ctx.files.staged = &staged;
+  folder_lock lock;
+  step_result r = lock_folder(ctx.files, folder_lock_wait_ms, lock);
   using writer = step_result (*)(compile_context&);
   for (writer write : {o.annotated ? dati_linea_annotated : dati_linea,
                        o.annotated ? dati_treno_annotated : dati_treno,
-                       dati_note, dati_rallentamenti, dati_scheda}) {
-    step_result r = write(ctx);
-    if (!r.ok()) {
-      err << program_name << ": error: " << r.detail << '\n';
-      return status_stopped;
-    }
+                       dati_note, dati_rallentamenti, dati_scheda})
+    if (r.ok()) r = write(ctx);
+  if (r.ok()) {
+    r = commit_staged(ctx.files);
+  } else {
+    discard_staged(ctx.files);
+    r.detail += "; nothing written";
+  }
+  if (!r.ok()) {
+    err << program_name << ": error: " << terminal_safe(r.detail) << '\n';
+    return status_stopped;
   }
   return 0;
 }
@@ -153,6 +165,15 @@ int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
   compile_context ctx = make_context(o, o.scenario, o.train);
   std::vector<staged_file> staged;
   ctx.files.staged = &staged;
+  // From the reading of the sources to the last rename, this compile is
+  // alone in the folder: a second one (after a save in between) waits, so
+  // that the set on disk always comes from one reading of the sources.
+  folder_lock lock;
+  const step_result locked = lock_folder(ctx.files, folder_lock_wait_ms, lock);
+  if (!locked.ok()) {
+    err << program_name << ": error: " << terminal_safe(locked.detail) << '\n';
+    return status_stopped;
+  }
   const std::int32_t j = o.no_profile ? 0 : 1;
   const step_result r = memorizza_percorso(ctx, j);
   const diagnostic_counts counts = report_diagnostics(
@@ -165,7 +186,8 @@ int run_compile(const tool_options& o, std::ostream& out, std::ostream& err) {
     const std::size_t files = staged.size();
     const step_result committed = commit_staged(ctx.files);
     if (!committed.ok()) {
-      err << program_name << ": error: " << committed.detail << '\n';
+      err << program_name << ": error: " << terminal_safe(committed.detail)
+          << '\n';
       status = status_stopped;
     } else if (!o.quiet) {
       out << "wrote " << files << (files == 1 ? " file" : " files");
@@ -289,16 +311,30 @@ bool choose_sources(tool_options& o, bool scenario_given, bool train_given,
       pairs.push_back(pair);
   if (pairs.empty()) return true;
   if (pairs.size() == 1) {
-    o.scenario = pairs.front().first;
-    o.train = pairs.front().second;
+    // A name found in the folder is held to the rules of a name typed
+    // after --scenario and --train.
+    const auto& [scenario, train] = pairs.front();
+    const std::string fault = !name_fault(scenario).empty()
+                                  ? name_fault(scenario)
+                                  : name_fault(train);
+    if (!fault.empty()) {
+      err << program_name << ": error: the sources '"
+          << terminal_safe(scenario + "_linea.txt") << "' and '"
+          << terminal_safe(scenario + "_" + train + "-.txt")
+          << "' cannot be compiled: " << fault << '\n';
+      return false;
+    }
+    o.scenario = scenario;
+    o.train = train;
     return true;
   }
-  err << program_name
-      << ": error: " << (o.dir.empty() ? std::string("this folder") : o.dir)
+  err << program_name << ": error: "
+      << (o.dir.empty() ? std::string("this folder") : terminal_safe(o.dir))
       << " holds the sources of " << pairs.size()
       << " scenarios; name one with --scenario and --train:\n";
   for (const auto& [scenario, train] : pairs)
-    err << "  --scenario '" << scenario << "' --train '" << train << "'\n";
+    err << "  --scenario '" << terminal_safe(scenario) << "' --train '"
+        << terminal_safe(train) << "'\n";
   return false;
 }
 
