@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "base/terminal_text.h"
 #include "model/cell_geometry.h"
 #include "model/stored_values.h"
 #include "run/error_messages.h"
@@ -296,7 +297,9 @@ void add_same_cause_note(diagnostic& d,
 
 // Bytes as a terminal shows them: each byte is the Latin-1 character of its
 // number, in UTF-8; control characters become '?', so a caret line of the
-// same width still lines up.
+// same width still lines up. The result passes through terminal_safe, the
+// one gate of text from outside to the terminal, which finds nothing left
+// to escape in it.
 std::string shown_text(std::string_view line) {
   std::string out;
   for (char c : line) {
@@ -309,7 +312,7 @@ std::string shown_text(std::string_view line) {
       append_label_byte_utf8(out, b);
     }
   }
-  return out;
+  return terminal_safe(out);
 }
 
 // The stretch of a source line shown under a diagnostic: the whole line

@@ -166,6 +166,13 @@ std::vector<diagnostic_case> diagnostic_cases() {
        "   4 | pendenza,     0,    9a\n"
        "     |                     ^~\n"
        "0 error(s), 1 warning(s)\n"},
+      {"a control character in the quoted line shows as '?'", "L",
+       "pendenza,     0,    0", "pendenza,     0,    9a, -- \x1B[2J",
+       "S_linea.txt:4:21: warning: '9a' is not a plain number: only its "
+       "leading '9' counts\n"
+       "   4 | pendenza,     0,    9a, -- ?[2J\n"
+       "     |                     ^~\n"
+       "0 error(s), 1 warning(s)\n"},
       {"a fault of the whole file", "T", "[generale]\r\n", "",
        "S_T-.txt: error: the train source holds no [generale]: none of its "
        "rows is read\n"
