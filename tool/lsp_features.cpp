@@ -301,6 +301,35 @@ json wide_character_diagnostic(const single_byte_text& text,
                           "and it is read as '?'"}};
 }
 
+// The diagnostics published for one source: at most
+// max_published_diagnostics, and the number of those left out.
+struct published {
+  json list = json::array();
+  std::size_t left_out = 0;
+
+  // Counts a diagnostic left out when the list is full.
+  bool full() {
+    if (list.size() < max_published_diagnostics) return false;
+    ++left_out;
+    return true;
+  }
+  // The list, closed by a note at the start of the source that counts the
+  // diagnostics left out.
+  json closed() {
+    if (left_out > 0)
+      list.push_back(
+          {{"range", range_json(0, 0, 0, 0)},
+           {"severity", 3},
+           {"source", "scenario_tool"},
+           {"message", std::to_string(left_out) +
+                           " more diagnostics of this source are not shown "
+                           "(the server sends at most " +
+                           std::to_string(max_published_diagnostics) +
+                           "); scenario_tool check shows them all"}});
+    return std::move(list);
+  }
+};
+
 }  // namespace
 
 std::vector<json> pair_diagnostics(const lsp_server& server,
@@ -328,10 +357,12 @@ std::vector<json> pair_diagnostics(const lsp_server& server,
   const std::vector<diagnostic> list =
       check_in_memory(ctx, 1, unsaved_texts(server, pair), names, {});
 
-  json line_list = json::array();
-  json train_list = json::array();
+  published line_list;
+  published train_list;
   for (const diagnostic& d : list) {
     const bool of_train = d.file == train.path;
+    published& to = of_train ? train_list : line_list;
+    if (to.full()) continue;
     const shown_source& s = of_train ? train : line;
     // A fault of no source (a stop, a marker of no row) is shown at the
     // start of the line source.
@@ -355,14 +386,16 @@ std::vector<json> pair_diagnostics(const lsp_server& server,
            {"message", as_utf8(note.message)}});
     }
     if (!related.empty()) item["relatedInformation"] = std::move(related);
-    (of_train ? train_list : line_list).push_back(std::move(item));
+    to.list.push_back(std::move(item));
   }
   for (const wide_character& w : line.text->wide)
-    line_list.push_back(wide_character_diagnostic(*line.text, w));
+    if (!line_list.full())
+      line_list.list.push_back(wide_character_diagnostic(*line.text, w));
   for (const wide_character& w : train.text->wide)
-    train_list.push_back(wide_character_diagnostic(*train.text, w));
-  return {{{"uri", line.uri}, {"diagnostics", std::move(line_list)}},
-          {{"uri", train.uri}, {"diagnostics", std::move(train_list)}}};
+    if (!train_list.full())
+      train_list.list.push_back(wide_character_diagnostic(*train.text, w));
+  return {{{"uri", line.uri}, {"diagnostics", line_list.closed()}},
+          {{"uri", train.uri}, {"diagnostics", train_list.closed()}}};
 }
 
 namespace {

@@ -20,6 +20,7 @@
 #include "fuzz/lsp_harness.h"
 #include "test/long_line.h"
 #include "test/temp_dir.h"
+#include "tool/lsp_features.h"
 #include "tool/lsp_server.h"
 #include "tool/lsp_text.h"
 #include "tool/tool_run.h"
@@ -229,9 +230,10 @@ TEST(lsp, columns_are_utf16_units_of_the_editors_text) {
   EXPECT_EQ(list[2]["range"], range(29, 3, 5));
 }
 
-// 50,000 characters past U+00FF on one line: each is reported where it
-// stands, and the columns of each are found by a search, not by a walk over
-// the ones before it, which took a time growing with their square.
+// 50,000 pairs of characters past U+00FF on one line: the columns are
+// found by a search, not by a walk over the characters before each, which
+// took a time growing with their square; and no more than
+// max_published_diagnostics are sent, the rest counted in one note.
 TEST(lsp, many_wide_characters_on_one_line_are_mapped_in_bounded_time) {
   exported_scenario s;
   constexpr int wide = 50000;
@@ -245,11 +247,40 @@ TEST(lsp, many_wide_characters_on_one_line_are_mapped_in_bounded_time) {
           .count();
   std::printf("%d wide characters on one line: diagnostics in %.2f s\n",
               2 * wide, seconds);
-  ASSERT_EQ(list.size(), static_cast<std::size_t>(2 * wide));
-  // The last clef: after 49,999 pairs of one and two units, and its euro.
-  EXPECT_EQ(list.back()["range"],
-            range(0, 3 + 3 * (wide - 1) + 1, 3 + 3 * (wide - 1) + 3));
+  ASSERT_EQ(list.size(), max_published_diagnostics + 1);
+  // The last one sent is the clef of pair 500, after 499 pairs of one and
+  // two units and its euro sign.
+  const int at = 3 + 3 * 499 + 1;
+  EXPECT_EQ(list[max_published_diagnostics - 1]["range"], range(0, at, at + 2));
+  EXPECT_EQ(list.back()["range"], range(0, 0, 0));
+  EXPECT_EQ(list.back()["message"].get<std::string>().rfind(
+                std::to_string(2 * wide - max_published_diagnostics) +
+                    " more diagnostics of this source are not shown",
+                0),
+            0u)
+      << list.back();
   EXPECT_LT(seconds, 30.0);
+}
+
+// 20,000 faulty fields on one line, as the author types: the compile on
+// each change and the diagnostics sent take bounded time.
+TEST(lsp, twenty_thousand_faults_on_one_line_are_published_in_bounded_time) {
+  exported_scenario s;
+  std::string rows;
+  for (int i = 0; i < 20000; ++i) rows += "pendenza,   0,    9a, ";
+  const std::string bad = with(s.line_text, "pendenza,   0,    0", rows);
+  s.client.open(s.train_uri, s.train_text);
+  const auto start = std::chrono::steady_clock::now();
+  const auto published = s.client.open(s.line_uri, bad);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  std::printf("20000 faults on one line: diagnostics in %.2f s\n", seconds);
+  const json& list = published.at(s.line_uri);
+  ASSERT_EQ(list.size(), max_published_diagnostics + 1);
+  EXPECT_EQ(list[0]["message"],
+            "'9a' is not a plain number: only its leading '9' counts");
+  EXPECT_LT(seconds, 20.0);
 }
 
 TEST(lsp, hover_gives_the_field_its_grammar_entry_and_the_value_read) {
