@@ -1,15 +1,19 @@
-// The view server's request handling on arbitrary requests. The HTTP library
-// parses the request line and headers and has no entry point of its own for
-// that, so the target starts at the handler it calls: any method, path, Host
-// and query, against the embedded scenario compiled once in a folder of its
-// own. The fuzz target calls this with every input; the tool's tests replay
-// the seeds. The folder goes when the process ends.
+// The view server's requests as a client sends them: the bytes are scanned
+// for the end of the head as the server scans them (whole, and cut in two
+// where the first byte says, as two reads would bring them), the head is
+// read, and a read head is answered by the handler, against the embedded
+// scenario compiled once in a folder of its own. The fuzz target calls this
+// with every input; the tool's tests replay the seeds. The folder goes when
+// the process ends.
 //
-// After any request: the status is one the handler gives; a page, picture,
-// model or event stream (200) only for its own path, with a content type; a
-// path that climbs, a Host the server does not serve or another method is
-// refused; a picture is a whole SVG picture. Returns an empty string when
-// all of that holds, otherwise what did not.
+// What must hold: a cut head scans as a whole one; no head beyond its
+// bounds is taken, and more bytes than a head's bound never leave the scan
+// waiting; a refusal has a status of its kind; a read head keeps within
+// the header count. After a read head: the status is one the handler
+// gives; a page, picture, model or event stream (200) only for its own
+// path, with a content type; a path that climbs, a Host the server does not
+// serve or another method is refused; a picture is a whole SVG picture.
+// Returns an empty string when all of that holds, otherwise what did not.
 #pragma once
 
 #include <algorithm>
@@ -27,6 +31,7 @@
 #include "run/run_sequence.h"
 #include "scenario/embedded_scenario.h"
 #include "scenario/write_document.h"
+#include "tool/http.h"
 #include "tool/view.h"
 
 // The served state, made on the first call: the embedded sources in a new
@@ -63,37 +68,61 @@ inline view_state& fuzz_view_state() {
     s->dir = dir;
     s->scenario = ctx.scenario_name;
     s->train = ctx.train_name;
-    s->hosts = {"127.0.0.1:8765"};
+    s->hosts = {8765, {"127.0.0.1", "localhost"}, false};
     refresh_view(*s);
     return s;
   }();
   return *state;
 }
 
-// The input: the method, the path and the Host on a line each, then one
-// query parameter a line as KEY=VALUE.
+// Whether the harness's server serves `host`, said apart from the server's
+// own check.
+inline bool fuzz_view_serves(std::string_view host) {
+  std::string lower(host);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  });
+  return lower == "127.0.0.1:8765" || lower == "localhost:8765";
+}
+
 inline std::string check_view_request(std::string_view input) {
+  http_head_scan whole;
+  scan_http_head(input, whole);
+  http_head_scan cut;
+  const std::size_t at =
+      input.empty() ? 0
+                    : static_cast<unsigned char>(input[0]) % (input.size() + 1);
+  scan_http_head(input.substr(0, at), cut);
+  scan_http_head(input, cut);
+  if (cut.head_bytes != whole.head_bytes || cut.refused != whole.refused)
+    return "a head cut in two scans otherwise";
+  if (whole.head_bytes > http_head_max_bytes)
+    return "a head beyond its bound was taken";
+  if (whole.refused != 0)
+    return whole.refused == 414 || whole.refused == 431
+               ? ""
+               : "the scan refused with " + std::to_string(whole.refused);
+  if (whole.head_bytes == 0)
+    return input.size() > http_head_max_bytes
+               ? "more than a head's bound left waiting"
+               : "";
+  const http_head_result parsed =
+      parse_http_head(input.substr(0, whole.head_bytes));
+  if (parsed.refused != 0)
+    return parsed.refused == 400 || parsed.refused == 505
+               ? ""
+               : "a head refused with " + std::to_string(parsed.refused);
+  if (parsed.head.headers.size() > http_headers_max)
+    return "more headers than allowed";
   view_request r;
-  std::string* fields[] = {&r.method, &r.path, &r.host};
-  std::size_t at = 0;
-  for (std::string* field : fields) {
-    const std::size_t end = std::min(input.find('\n', at), input.size());
-    if (at <= input.size()) *field = std::string(input.substr(at, end - at));
-    at = end + 1;
-  }
-  while (at < input.size()) {
-    const std::size_t end = std::min(input.find('\n', at), input.size());
-    const std::string_view line = input.substr(at, end - at);
-    const std::size_t eq = line.find('=');
-    if (eq != std::string_view::npos)
-      r.query[std::string(line.substr(0, eq))] =
-          std::string(line.substr(eq + 1));
-    at = end + 1;
-  }
+  r.method = parsed.head.method;
+  r.path = std::string(http_target_path(parsed.head.target));
+  r.query = http_target_query(parsed.head.target);
+  r.host = parsed.head.host;
 
   view_state& state = fuzz_view_state();
   const view_response answer = handle_view_request(state, r);
-  const bool served = r.host == state.hosts.front();
+  const bool served = fuzz_view_serves(r.host);
   const bool read = r.method == "GET" || r.method == "HEAD";
   const bool climbs = r.path.find("..") != std::string::npos ||
                       r.path.find("%2e") != std::string::npos ||

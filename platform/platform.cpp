@@ -260,6 +260,13 @@ void discard_staged(const platform_files& files) {
   files.staged->clear();
 }
 
+step_result finish_staged(const platform_files& files, step_result written) {
+  if (written.ok()) return commit_staged(files);
+  discard_staged(files);
+  written.detail += "; nothing written";
+  return written;
+}
+
 folder_lock::~folder_lock() {
   if (handle != -1) os_unlock_folder(*this);
 }

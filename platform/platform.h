@@ -122,6 +122,11 @@ step_result commit_staged(const platform_files& files);
 // were, and empties the set.
 void discard_staged(const platform_files& files);
 
+// Ends a staged set whose writing gave `written`: commit_staged when it is
+// ok, otherwise discard_staged, with "; nothing written" added to the fault.
+// Returns what became of the set.
+step_result finish_staged(const platform_files& files, step_result written);
+
 // The file's last modification time, as a count of the OS's clock that only
 // compares with other such counts (earlier is smaller); false when it cannot
 // be told (no such file, or a memory disk, which keeps none).

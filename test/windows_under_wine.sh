@@ -9,9 +9,8 @@
 # With LINUX_TOOL, the authors' tool is cross-built too, and its export,
 # compile, check and dump must give the files and messages of the Linux tool,
 # apart from the path separator, with a Windows path (drive letter,
-# backslashes) given as --dir. Its view is built with the HTTP library's
-# source from Debian's archive (tools/fetch_httplib_source.sh, kept in
-# BUILD_DIR), started under wine and fetched from the Linux side.
+# backslashes) given as --dir. Its view is started under wine and fetched
+# from the Linux side.
 #
 # Usage: windows_under_wine.sh LINUX_PROGRAM BUILD_DIR [LINUX_TOOL]
 #   LINUX_PROGRAM  the genera_scenario of the Linux build, the reference
@@ -19,8 +18,7 @@
 #                  that later runs are faster
 #   LINUX_TOOL     the scenario_tool of the Linux build, the reference
 # Exits 77 (skipped) when the cross toolchain, wine or xvfb-run is missing.
-# The view is left out, and says so, without curl or dpkg-source (dpkg-dev,
-# which unpacks the library's source).
+# The view is left out, and says so, without curl.
 set -euo pipefail
 
 # Runs a Windows program under wine with a time limit: a message box would
@@ -76,8 +74,6 @@ command -v xvfb-run >/dev/null || skip "xvfb-run" xvfb
 command -v xauth >/dev/null || skip "xauth (needed by xvfb-run)" xauth
 view_left_out=""
 command -v curl >/dev/null || view_left_out="no curl (apt-get install curl)"
-command -v dpkg-source >/dev/null ||
-  view_left_out="no dpkg-source to unpack the HTTP library's source (apt-get install dpkg-dev)"
 
 # A failing command prints its whole log; a passing one stays quiet.
 quietly() {
@@ -100,33 +96,12 @@ if [ -f /usr/src/googletest/CMakeLists.txt ]; then
   gtest_args=(-DGTEST_SOURCE_DIR=/usr/src/googletest)
   targets+=(platform_tests)
 fi
-httplib_args=()
 if [ -n "$linux_tool" ]; then
   targets+=(scenario_tool)
 fi
-if [ -n "$linux_tool" ] && [ -z "$view_left_out" ]; then
-  # The view's server: the complete header of the library the Linux view
-  # links, from Debian's source package, fetched once into BUILD_DIR.
-  httplib_source=$build_dir/httplib
-  if ! bash "$source_dir/tools/fetch_httplib_source.sh" "$httplib_source"; then
-    echo "FAILED: no source of the HTTP library for the Windows view"
-    exit 1
-  fi
-  # The same release as the library of the Linux view.
-  httplib_release() { sed -n 's/^#define CPPHTTPLIB_VERSION //p' "$1"; }
-  if [ -f /usr/include/httplib.h ] && [ "$(httplib_release "$httplib_source/httplib.h")" != \
-    "$(httplib_release /usr/include/httplib.h)" ]; then
-    echo "FAILED: the HTTP library's source is release" \
-      "$(httplib_release "$httplib_source/httplib.h"), the Linux library" \
-      "$(httplib_release /usr/include/httplib.h)"
-    exit 1
-  fi
-  httplib_args=(-DHTTPLIB_SOURCE_DIR="$httplib_source")
-fi
 quietly cmake -S "$source_dir" -B "$windows_build" \
   -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF "${gtest_args[@]}" \
-  "${httplib_args[@]}"
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF "${gtest_args[@]}"
 quietly cmake --build "$windows_build" -j2 --target "${targets[@]}"
 windows_program=$windows_build/genera_scenario.exe
 
@@ -455,7 +430,6 @@ elif [ -n "$linux_tool" ]; then
   # and answer as the Linux view of the same sources does, byte for byte.
   # Ctrl-C (SIGINT, which wine hands to the program as a console Ctrl-C)
   # stops it with status 0.
-  linux_view=$(dirname "$linux_tool")/scenario_view
   view_windows=$work/view-windows
   view_linux=$work/view-linux
   mkdir "$view_windows" "$view_linux"
@@ -568,6 +542,7 @@ elif [ -n "$linux_tool" ]; then
 /%2E%2e/index.html     127.0.0.1     GET  400  one that climbs encoded
 /Cendra_Gelsio2_linea.txt 127.0.0.1  GET  404  a source is never served
 /model.json            127.0.0.1     POST 405  only GET and HEAD
+/                      127.0.0.1     TRACE 405 nor any other method
 REQUESTS
 
     # The page, the model and a picture, before and after an edit that
@@ -623,7 +598,7 @@ PY
       failures=$((failures + 1))
     fi
 
-    if [ -x "$linux_view" ] && start_view view_linux "$view_linux" "$linux_tool"; then
+    if start_view view_linux "$view_linux" "$linux_tool"; then
       linux_pid=$view_pid
       for i in "${!first[@]}"; do
         fetch "$view_port" "${first[$i]}" "$work/view_linux.$i" >/dev/null
@@ -640,8 +615,6 @@ PY
           failures=$((failures + 1))
         fi
       done
-    elif [ ! -x "$linux_view" ]; then
-      echo "== no Linux view to compare with (no $linux_view)"
     fi
   fi
 fi

@@ -136,12 +136,7 @@ int run_new(const new_options& o, std::ostream& err) {
         std::pair{train_name,
                   with_row_comments(new_train_rows(), source_file::train)}})
     if (r.ok()) r = write_document(ctx, name, lines);
-  if (r.ok()) {
-    r = commit_staged(ctx.files);
-  } else {
-    discard_staged(ctx.files);
-    r.detail += "; nothing written";
-  }
+  r = finish_staged(ctx.files, r);
   if (!r.ok()) {
     err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
     return status_stopped;

@@ -97,12 +97,7 @@ int run_export(const tool_options& o, std::ostream& err) {
                        o.annotated ? dati_treno_annotated : dati_treno,
                        dati_note, dati_rallentamenti, dati_scheda})
     if (r.ok()) r = write(ctx);
-  if (r.ok()) {
-    r = commit_staged(ctx.files);
-  } else {
-    discard_staged(ctx.files);
-    r.detail += "; nothing written";
-  }
+  r = finish_staged(ctx.files, r);
   if (!r.ok()) {
     err << program_name << ": error: " << terminal_safe(r.detail) << '\n';
     return status_stopped;

@@ -17,10 +17,7 @@
 
 namespace {
 
-// With a charset, as they are text: the HTTP library compresses only the
-// bare types, and on the loopback address compressing costs far more time
-// than it saves (a picture of a long line takes a second at the library's
-// brotli level).
+// With a charset, as they are text.
 constexpr const char* svg_type = "image/svg+xml; charset=utf-8";
 constexpr const char* json_type = "application/json; charset=utf-8";
 
@@ -154,12 +151,13 @@ std::string view_event_text(std::int64_t version) {
 
 view_response handle_view_request(view_state& state, const view_request& r) {
   // A page elsewhere could otherwise reach this server through a name that
-  // resolves to the loopback address (DNS rebinding).
-  if (std::find(state.hosts.begin(), state.hosts.end(), r.host) ==
-      state.hosts.end())
+  // resolves to this machine (DNS rebinding).
+  if (!view_host_served(state.hosts, r.host))
     return refuse(421, "this server answers only to " +
-                           (state.hosts.empty() ? std::string("no host")
-                                                : state.hosts.front()));
+                           (state.hosts.names.empty()
+                                ? std::string("no host")
+                                : state.hosts.names.front() + ":" +
+                                      std::to_string(state.hosts.port)));
   if (r.method != "GET" && r.method != "HEAD")
     return refuse(405, "only GET and HEAD");
   // The server serves no file, but a path that climbs is refused outright,
@@ -213,8 +211,9 @@ CLI::App* add_view_command(CLI::App& app, view_options& o) {
       ->capture_default_str();
   command
       ->add_option("--host", o.host,
-                   "the address to listen on (default: the loopback address "
-                   "only; others can then reach the page)")
+                   "the IP address (or localhost) to listen on (default: the "
+                   "loopback address only; with any other, others on the "
+                   "network can reach the page)")
       ->capture_default_str();
   return command;
 }

@@ -1,53 +1,18 @@
 #include "tool/view.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 
-#include "tool/tool_run.h"
+#include "test/view_fixture.h"
 
 namespace {
 
-constexpr const char* train_file = "Cendra_Gelsio2_EC 482-.txt";
-
-// A view of the embedded scenario's sources in a folder of its own, served
-// (for the handler) as 127.0.0.1:8765.
-struct view_fixture {
-  temp_dir dir;
-  view_state state;
-  view_fixture() {
-    (void)run_scenario_tool({"export", "--dir", dir.path()});
-    state.dir = dir.path();
-    state.scenario = "Cendra_Gelsio2";
-    state.train = "EC 482";
-    state.hosts = {"127.0.0.1:8765", "localhost:8765"};
-    refresh_view(state);
-  }
-  view_response get(const std::string& path,
-                    std::map<std::string, std::string> query = {}) {
-    return handle_view_request(
-        state, {"GET", path, std::move(query), "127.0.0.1:8765"});
-  }
-  // Rewrites the train source with one piece replaced, dated later so the
-  // change is seen whatever the clock's grain.
-  void edit_train(const std::string& from, const std::string& to) {
-    std::string text = dir.read(train_file);
-    text.replace(text.find(from), from.size(), to);
-    dir.write(train_file, text);
-    const std::filesystem::path path(dir.file(train_file));
-    std::error_code ec;
-    std::filesystem::last_write_time(
-        path,
-        std::filesystem::last_write_time(path, ec) + std::chrono::seconds(5),
-        ec);
-  }
-};
+constexpr const char* train_file = view_train_file;
 
 TEST(view, refuses_what_it_does_not_serve) {
   view_fixture f;
@@ -140,55 +105,159 @@ TEST(view, a_broken_source_keeps_the_last_good_picture_marked_stale) {
 }
 
 TEST(view, a_real_socket_refuses_bad_requests_and_keeps_serving) {
-  view_fixture f;
-  view_server_control control;
-  std::ostringstream err;
-  std::thread server(
-      [&] { (void)serve_view(f.state, "127.0.0.1", 0, control, err); });
-  for (int i = 0; i < 500 && control.port == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_GT(control.port, 0) << err.str();
-  httplib::Client client("127.0.0.1", control.port);
-  client.set_read_timeout(5);
-
-  const auto status_of = [](const httplib::Result& r) {
-    return r ? r->status : -1;
+  served_view v;
+  ASSERT_GT(v.port(), 0) << v.err.str();
+  const struct {
+    const char* note;
+    std::string request;
+    int status;
+  } cases[] = {
+      {"a foreign Host", get_request("/", "attacker.example"), 421},
+      {"a climbing path", get_request("/../etc/passwd", v.host()), 400},
+      {"an unknown path", get_request("/nothing", v.host()), 404},
+      {"a method that changes things, with a body",
+       "POST / HTTP/1.1\r\nHost: " + v.host() +
+           "\r\nContent-Length: 1\r\n\r\nx",
+       405},
+      {"no Host in HTTP/1.1", "GET / HTTP/1.1\r\n\r\n", 400},
+      {"HTTP/2 in a request line",
+       "GET / HTTP/2.0\r\nHost: " + v.host() + "\r\n\r\n", 505},
+      {"a header far beyond any browser's",
+       "GET / HTTP/1.1\r\nHost: " + v.host() +
+           "\r\nX-Huge: " + std::string(100000, 'a') + "\r\n\r\n",
+       431},
   };
-  EXPECT_EQ(status_of(client.Get("/", {{"Host", "attacker.example"}})), 421);
-  EXPECT_EQ(status_of(client.Get("/../etc/passwd")), 400);
-  EXPECT_EQ(status_of(client.Get("/nothing")), 404);
-  EXPECT_EQ(status_of(client.Post("/", "x", "text/plain")), 405);
-  // A header far beyond any browser's: refused, or the connection dropped.
-  const int huge =
-      status_of(client.Get("/", {{"X-Huge", std::string(100000, 'a')}}));
-  EXPECT_TRUE(huge == -1 || (huge >= 400 && huge < 500)) << huge;
-  // And still serving.
-  const httplib::Result page = client.Get("/");
-  ASSERT_TRUE(page);
-  EXPECT_EQ(page->status, 200);
-  EXPECT_NE(page->body.find("<title>scenario view</title>"), std::string::npos);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    EXPECT_EQ(status_of(fetch(v.port(), c.request)), c.status);
+  }
+  // And still serving, the page and then the model on one connection.
+  raw_client client(v.port());
+  ASSERT_TRUE(client.send("GET / HTTP/1.1\r\nHost: " + v.host() + "\r\n\r\n"));
+  const std::string page = client.read_until("</html>");
+  EXPECT_EQ(status_of(page), 200);
+  EXPECT_NE(page.find("<title>scenario view</title>"), std::string::npos);
+  ASSERT_TRUE(client.send(get_request("/model.json?x=1", v.host())));
+  const std::string both = client.read_all();
+  EXPECT_NE(both.find("\"version\":1"), std::string::npos);
 
   // The port is this server's alone: a second view, of another folder
   // perhaps, cannot listen beside it and take some of its requests.
   view_fixture other;
   view_server_control second;
   std::ostringstream second_err;
-  std::atomic<int> second_status{-1};
-  std::thread beside([&] {
-    second_status =
-        serve_view(other.state, "127.0.0.1", control.port, second, second_err);
-  });
-  for (int i = 0; i < 500 && second_status == -1 && second.port == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(serve_view(other.state, "127.0.0.1", v.port(), second, second_err),
+            2);
   EXPECT_EQ(second.port, 0) << "a second server listens on the same port";
-  second.stop = true;
-  beside.join();
-  EXPECT_EQ(second_status, 2);
   EXPECT_NE(second_err.str().find("cannot listen"), std::string::npos);
+  EXPECT_EQ(v.err.str(), "");
+}
 
-  control.stop = true;
-  server.join();
-  EXPECT_EQ(err.str(), "");
+// What each --host listens on and answers to. A loopback bind answers to
+// its own spellings; any other warns that the page is open and answers to
+// its own address and the machine's name, a wildcard to any IP literal
+// (which a rebound name can never be).
+TEST(view, each_bind_answers_to_its_own_host_forms) {
+  const struct {
+    const char* host;
+    const char* address;
+    bool open;
+    std::vector<std::pair<std::string, bool>> hosts;  // Host, served
+  } cases[] = {
+      {"127.0.0.1",
+       "127.0.0.1",
+       false,
+       {{"127.0.0.1:8765", true},
+        {"localhost:8765", true},
+        {"LOCALHOST:8765", true},
+        {"[::1]:8765", false},
+        {"127.0.0.1", false},
+        {"127.0.0.1:80", false},
+        {"127.0.0.1:08765", false},
+        {"127.0.0.1:8765x", false},
+        {"127.0.0.1:", false},
+        {"rebound.example:8765", false},
+        {"workstation:8765", false},
+        {"", false}}},
+      {"localhost",
+       "127.0.0.1",
+       false,
+       {{"localhost:8765", true},
+        {"127.0.0.1:8765", true},
+        {"localhost", false},
+        {"10.0.0.1:8765", false}}},
+      {"::1",
+       "::1",
+       false,
+       {{"[::1]:8765", true},
+        {"localhost:8765", true},
+        {"127.0.0.1:8765", false},
+        {"[::1]", false}}},
+      {"0.0.0.0",
+       "0.0.0.0",
+       true,
+       {{"0.0.0.0:8765", true},
+        {"192.168.1.20:8765", true},
+        {"[fe80::1]:8765", true},
+        {"localhost:8765", true},
+        {"workstation:8765", true},
+        {"192.168.1.20:80", false},
+        {"192.168.1.020:8765", false},
+        {"1.2.3:8765", false},
+        {"rebound.example:8765", false}}},
+      {"::",
+       "::",
+       true,
+       {{"[::1]:8765", true},
+        {"10.1.2.3:8765", true},
+        {"Workstation:8765", true},
+        {"rebound.example:8765", false}}},
+      {"192.168.1.20",
+       "192.168.1.20",
+       true,
+       {{"192.168.1.20:8765", true},
+        {"workstation:8765", true},
+        {"192.168.1.21:8765", false},
+        {"localhost:8765", false}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.host);
+    const view_bind bind = view_bind_of(c.host, "WorkStation");
+    EXPECT_EQ(bind.address, c.address);
+    EXPECT_EQ(bind.open_to_network, c.open);
+    const view_hosts hosts{8765, bind.names, bind.any_ip_literal};
+    for (const auto& [host, served] : c.hosts) {
+      SCOPED_TRACE(host);
+      EXPECT_EQ(view_host_served(hosts, host), served);
+    }
+  }
+  // The served forms without a port when the port is 80.
+  const view_bind bind = view_bind_of("127.0.0.1", "");
+  EXPECT_TRUE(view_host_served({80, bind.names, false}, "localhost"));
+  EXPECT_TRUE(view_host_served({80, bind.names, false}, "127.0.0.1:80"));
+  // A name is no address to listen on: it would be looked up.
+  EXPECT_EQ(view_bind_of("example.org", "").address, "");
+}
+
+// A wildcard bind warns, and answers an honest remote client (any IP
+// literal) but not a forged name.
+TEST(view, a_wildcard_bind_warns_and_answers_ip_literals) {
+  served_view v("0.0.0.0");
+  ASSERT_GT(v.port(), 0) << v.err.str();
+  EXPECT_NE(v.err.str().find("warning: listening on 0.0.0.0"),
+            std::string::npos);
+  const std::string port = ":" + std::to_string(v.port());
+  for (const auto& [host, status] :
+       std::vector<std::pair<std::string, int>>{{"127.0.0.1" + port, 200},
+                                                {"192.168.7.7" + port, 200},
+                                                {"localhost" + port, 200},
+                                                {"0.0.0.0" + port, 200},
+                                                {"rebound.example" + port, 421},
+                                                {"192.168.7.7:1", 421}}) {
+    SCOPED_TRACE(host);
+    EXPECT_EQ(status_of(fetch(v.port(), get_request("/model.json", host))),
+              status);
+  }
 }
 
 }  // namespace

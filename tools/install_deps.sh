@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are
-# missing: the compiler and CMake, GoogleTest with GoogleMock, CLI11,
-# nlohmann-json and the HTTP library (found through pkg-config) for
-# scenario_tool, and any further packages named as arguments.
+# missing: the compiler and CMake, GoogleTest with GoogleMock, CLI11 and
+# nlohmann-json for scenario_tool, and any further packages named as
+# arguments.
 # Does nothing when all of them are there. Exits non-zero when an install
 # fails.
 set -euo pipefail
 
 packages=(cmake g++ libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev
-  libcpp-httplib-dev pkg-config "$@")
+  "$@")
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
