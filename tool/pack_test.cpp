@@ -326,12 +326,14 @@ TEST(pack, ten_thousand_runs_over_a_long_grid_pack_in_bounded_time) {
   EXPECT_LT(seconds, 5.0);
 }
 
-// JSON nested 200,000 deep (400 KB) would overflow the stack of whatever
-// walks its tree; it is refused before it is parsed, and nothing is
-// written.
+// A field whose value nests 200,000 deep (400 KB) overflowed pack's stack
+// (SIGSEGV) when the tree was walked; JSON nested deeper than the bound is
+// refused before it is parsed, and nothing is written.
 TEST(pack, json_nested_deeper_than_the_bound_is_refused) {
   temp_dir dir;
-  dir.write("deep.json", std::string(200000, '[') + std::string(200000, ']'));
+  dir.write("deep.json",
+            R"({"file": "t.dat", "kind": "track", "cell_count": )" +
+                std::string(200000, '[') + std::string(200000, ']') + "}");
   const tool_result r = run_scenario_tool(
       {"pack", "--dir", dir.file("out"), dir.file("deep.json")});
   EXPECT_EQ(r.status, 2);
