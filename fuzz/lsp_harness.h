@@ -6,7 +6,8 @@
 // methods are served. The server never reads the disk here: a document is
 // only what the input opened. After any input, whatever the server sent must
 // be whole frames, each one JSON-RPC message, and the session must end with
-// the status of exit or of the end of input. Returns an empty string when
+// the status of exit, of the end of input, or of a framing lost to a header
+// line over its bound, said on the error stream. Returns an empty string when
 // all of that holds, otherwise what did not.
 #pragma once
 
@@ -24,8 +25,11 @@ inline std::string check_lsp_session(std::string_view input) {
       framed(R"({"jsonrpc":"2.0","id":0,"method":"initialize"})") +
       std::string(input));
   std::ostringstream out;
-  const int status = lsp_session(server, in, out);
-  if (status != 0 && status != 1)
+  std::ostringstream err;
+  const int status = lsp_session(server, in, out, err);
+  if (status == lsp_framing_lost && err.str().empty())
+    return "a session that lost its framing without a word";
+  if (status != 0 && status != 1 && status != lsp_framing_lost)
     return "an exit status of " + std::to_string(status);
   std::istringstream replies(out.str());
   std::string body;

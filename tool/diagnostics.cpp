@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "base/terminal_text.h"
 #include "model/cell_geometry.h"
 #include "model/stored_values.h"
 #include "run/error_messages.h"
@@ -12,46 +13,76 @@ namespace {
 
 constexpr const char* program_name = "scenario_tool";
 
-// Line `line` (from 1) of a source, through its index of line starts.
-std::string source_line(const shown_sources& s, error_source where,
-                        std::int32_t line) {
-  const bool of_line = where == error_source::line_source;
-  const std::string& text = of_line ? s.line_text : s.train_text;
-  std::vector<std::size_t>& starts = of_line ? s.line_starts : s.train_starts;
-  if (starts.empty()) {
-    starts.push_back(0);
+// Where each line of a text begins and ends (before its line end), found
+// in one pass: a compile with many warnings quotes many lines of a long
+// source, or one long line many times.
+struct line_spans {
+  std::vector<std::size_t> begins{0};
+  std::vector<std::size_t> ends;
+
+  explicit line_spans(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r' && text[i] != '\n') continue;
+      ends.push_back(i);
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      if (text[i] == '\r' || text[i] == '\n') starts.push_back(i + 1);
+      begins.push_back(i + 1);
     }
+    ends.push_back(text.size());
   }
-  if (line < 1 || static_cast<std::size_t>(line) > starts.size()) return "";
-  const std::size_t start = starts[static_cast<std::size_t>(line - 1)];
-  const std::size_t end = text.find_first_of("\r\n", start);
-  return text.substr(
-      start, end == std::string::npos ? std::string::npos : end - start);
+};
+
+// The texts of the two sources, held once for all the diagnostics of a
+// compile, with their lines.
+struct quoted_sources {
+  const shown_sources& names;
+  std::shared_ptr<const std::string> line_text;
+  std::shared_ptr<const std::string> train_text;
+  line_spans line_lines;
+  line_spans train_lines;
+
+  explicit quoted_sources(const shown_sources& shown)
+      : names(shown),
+        line_text(std::make_shared<const std::string>(shown.line_text)),
+        train_text(std::make_shared<const std::string>(shown.train_text)),
+        line_lines(*line_text),
+        train_lines(*train_text) {}
+};
+
+// Line `line` (from 1) of a source, as a span of its text.
+void quote_line(diagnostic& d, const quoted_sources& s, error_source where,
+                std::int32_t line) {
+  const bool of_line = where == error_source::line_source;
+  const line_spans& lines = of_line ? s.line_lines : s.train_lines;
+  if (line < 1 || static_cast<std::size_t>(line) > lines.begins.size()) return;
+  const auto at = static_cast<std::size_t>(line - 1);
+  d.source_text = of_line ? s.line_text : s.train_text;
+  d.line_begin = lines.begins[at];
+  d.line_length = lines.ends[at] - lines.begins[at];
 }
-const std::string& file_of(const shown_sources& s, error_source where) {
-  return where == error_source::line_source ? s.line_file : s.train_file;
+const std::string& file_of(const quoted_sources& s, error_source where) {
+  return where == error_source::line_source ? s.names.line_file
+                                            : s.names.train_file;
 }
 
 // A diagnostic at a place of a source: the field at line and column, with
 // its source line and the field's width.
-void place_at(diagnostic& d, const shown_sources& s, error_source where,
+void place_at(diagnostic& d, const quoted_sources& s, error_source where,
               std::int32_t line, std::int32_t column) {
   d.file = file_of(s, where);
   d.line = line;
   if (line <= 0) return;
-  d.source_line = source_line(s, where, line);
+  quote_line(d, s, where, line);
+  const std::string_view text = d.source_line();
   // A code found after the reading knows its row's line only: the row
   // begins at the line's first field.
   if (column <= 0) {
-    const std::size_t first = d.source_line.find_first_not_of(" \t");
-    column =
-        first == std::string::npos ? 0 : static_cast<std::int32_t>(first) + 1;
+    const std::size_t first = text.find_first_not_of(" \t");
+    column = first == std::string_view::npos
+                 ? 0
+                 : static_cast<std::int32_t>(first) + 1;
   }
   d.column = column;
-  if (column > 0) d.end_column = field_end_column(d.source_line, column);
+  if (column > 0) d.end_column = field_end_column(text, column);
 }
 
 std::string header_check_meaning(const std::string& number) {
@@ -82,7 +113,8 @@ std::string code_message(const found_error& f) {
 // The note on a taken cell: what already stands there, and the row that put
 // it there when that is known.
 void add_taken_cell_note(diagnostic& d, const found_error& f,
-                         const compile_context& model, const shown_sources& s) {
+                         const compile_context& model,
+                         const quoted_sources& s) {
   const track_cell* cell = cell_at(model.grid, f.taken_cell);
   if (cell == nullptr) return;
   // A point feature in cell k stands at (k - 1) x 50 m.
@@ -101,7 +133,7 @@ void add_taken_cell_note(diagnostic& d, const found_error& f,
 }
 
 diagnostic coded_diagnostic(const found_error& f, const compile_context& model,
-                            const shown_sources& s) {
+                            const quoted_sources& s) {
   diagnostic d;
   d.code = f.code;
   d.message = code_message(f);
@@ -127,7 +159,7 @@ diagnostic coded_diagnostic(const found_error& f, const compile_context& model,
           owner = model.cell_owners.find(c);
       }
       if (owner == model.cell_owners.end()) {
-        d.file = s.track_file;
+        d.file = s.names.track_file;
         d.message = "cell " + std::to_string(f.cell) + ": " + d.message;
         break;
       }
@@ -265,8 +297,10 @@ void add_same_cause_note(diagnostic& d,
 
 // Bytes as a terminal shows them: each byte is the Latin-1 character of its
 // number, in UTF-8; control characters become '?', so a caret line of the
-// same width still lines up.
-std::string shown_text(const std::string& line) {
+// same width still lines up. The result passes through terminal_safe, the
+// one gate of text from outside to the terminal, which finds nothing left
+// to escape in it.
+std::string shown_text(std::string_view line) {
   std::string out;
   for (char c : line) {
     const auto b = static_cast<unsigned char>(c);
@@ -278,7 +312,30 @@ std::string shown_text(const std::string& line) {
       append_label_byte_utf8(out, b);
     }
   }
-  return out;
+  return terminal_safe(out);
+}
+
+// The stretch of a source line shown under a diagnostic: the whole line
+// when it is at most max_quoted_columns long, else that many columns around
+// the field, from its start when the field is longer.
+struct quoted_window {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+constexpr std::string_view ellipsis = "...";
+
+quoted_window window_of(std::string_view line, std::int32_t column,
+                        std::int32_t end_column) {
+  if (line.size() <= max_quoted_columns) return {0, line.size()};
+  const std::size_t at =
+      std::min(static_cast<std::size_t>(column - 1), line.size());
+  const std::size_t field =
+      static_cast<std::size_t>(std::max<std::int32_t>(1, end_column - column));
+  const std::size_t room =
+      field < max_quoted_columns ? (max_quoted_columns - field) / 2 : 0;
+  std::size_t begin = at > room ? at - room : 0;
+  begin = std::min(begin, line.size() - max_quoted_columns);
+  return {begin, begin + max_quoted_columns};
 }
 
 struct palette {
@@ -309,22 +366,26 @@ void print_one(const diagnostic& d, const palette& p, std::ostream& out) {
   if (d.code != 0) out << ' ' << d.code;
   out << ':' << p.reset << ' ' << p.bold << d.message
       << (d.werror ? " [--werror]" : "") << p.reset << '\n';
-  if (d.line > 0 && d.column > 0 && !d.source_line.empty()) {
+  const std::string_view line = d.source_line();
+  if (d.line > 0 && d.column > 0 && !line.empty()) {
     const std::string number = std::to_string(d.line);
     const std::string gutter(std::max<std::size_t>(number.size(), 4), ' ');
+    const quoted_window w = window_of(line, d.column, d.end_column);
     out << std::string(gutter.size() - number.size(), ' ') << number << " | "
-        << shown_text(d.source_line) << '\n';
-    std::string caret;
-    for (std::int32_t i = 1; i < d.column; ++i) {
-      const std::size_t at = static_cast<std::size_t>(i - 1);
-      caret +=
-          at < d.source_line.size() && d.source_line[at] == '\t' ? '\t' : ' ';
-    }
+        << (w.begin > 0 ? ellipsis : "")
+        << shown_text(line.substr(w.begin, w.end - w.begin))
+        << (w.end < line.size() ? ellipsis : "") << '\n';
+    std::string caret(w.begin > 0 ? ellipsis.size() : 0, ' ');
+    const std::size_t at = static_cast<std::size_t>(d.column - 1);
+    for (std::size_t i = w.begin; i < at; ++i)
+      caret += i < line.size() && line[i] == '\t' ? '\t' : ' ';
+    // The field's marks, as far as the window shows it.
+    const std::size_t field_end = std::max(
+        at + 1, static_cast<std::size_t>(std::max(1, d.end_column)) - 1);
+    const std::size_t shown_end = w.end < line.size() ? w.end : field_end;
+    const std::size_t tildes = std::min(field_end, shown_end) - at - 1;
     out << gutter << " | " << caret << p.caret << '^'
-        << std::string(static_cast<std::size_t>(
-                           std::max(0, d.end_column - d.column - 1)),
-                       '~')
-        << p.reset << '\n';
+        << std::string(tildes, '~') << p.reset << '\n';
   }
   for (const diagnostic& note : d.notes) print_one(note, p, out);
 }
@@ -345,18 +406,17 @@ nlohmann::json json_of(const diagnostic& d) {
 
 }  // namespace
 
-std::int32_t field_end_column(const std::string& line_text,
-                              std::int32_t column) {
+std::int32_t field_end_column(std::string_view line_text, std::int32_t column) {
   if (column <= 0) return column;
   std::size_t start = static_cast<std::size_t>(column - 1);
   if (start >= line_text.size()) return column + 1;
   std::size_t end = start;
   if (line_text[start] == '"') {
     const std::size_t close = line_text.find('"', start + 1);
-    end = close == std::string::npos ? line_text.size() : close + 1;
+    end = close == std::string_view::npos ? line_text.size() : close + 1;
   } else {
     end = line_text.find(',', start);
-    if (end == std::string::npos) end = line_text.size();
+    if (end == std::string_view::npos) end = line_text.size();
     while (end > start + 1 &&
            (line_text[end - 1] == ' ' || line_text[end - 1] == '\t'))
       --end;
@@ -370,11 +430,12 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
                                             const shown_sources& sources,
                                             const diagnostic_options& options) {
   std::vector<diagnostic> list;
+  const quoted_sources quoted(sources);
   std::vector<shown_error> errors = errors_to_show(ctx, pass);
   std::size_t shown = 0;
   // The program's own code comes first, then the stop when it adds to it.
   if (ctx.error_code != 0) {
-    diagnostic d = coded_diagnostic(errors.front().fault, ctx, sources);
+    diagnostic d = coded_diagnostic(errors.front().fault, ctx, quoted);
     add_same_cause_note(d, errors.front().same_cause_lines);
     list.push_back(std::move(d));
     shown = 1;
@@ -392,7 +453,7 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
                                 : errors.size();
   for (; shown < errors.size() && shown < limit; ++shown) {
     const shown_error& e = errors[shown];
-    diagnostic d = coded_diagnostic(e.fault, *e.model, sources);
+    diagnostic d = coded_diagnostic(e.fault, *e.model, quoted);
     add_same_cause_note(d, e.same_cause_lines);
     list.push_back(std::move(d));
   }
@@ -410,7 +471,7 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
     d.level = w.is_error ? severity::error : severity::warning;
     d.werror = !w.is_error && options.werror;
     d.message = w.text;
-    place_at(d, sources, w.where, w.whole_file ? 0 : w.line, w.column);
+    place_at(d, quoted, w.where, w.whole_file ? 0 : w.line, w.column);
     list.push_back(std::move(d));
   }
   return list;

@@ -4,9 +4,12 @@
 // cell first), in colour on a terminal, or as JSON for editors and CI.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/step_result.h"
@@ -22,9 +25,19 @@ struct diagnostic {
   std::int32_t end_column = 0;  // one past the field's last character
   std::int32_t code = 0;        // the error code; 0: none
   std::string message;
-  std::string source_line;  // the text of `line`, shown with a caret
-  bool werror = false;      // a warning shown as an error by --werror
+  // The text of `line`, shown with a caret: a span of the source's text,
+  // which all the diagnostics of a compile share, so that many of them on
+  // one long line cost no copy of it each.
+  std::shared_ptr<const std::string> source_text;
+  std::size_t line_begin = 0;
+  std::size_t line_length = 0;
+  bool werror = false;  // a warning shown as an error by --werror
   std::vector<diagnostic> notes;
+
+  std::string_view source_line() const {
+    if (source_text == nullptr) return {};
+    return std::string_view(*source_text).substr(line_begin, line_length);
+  }
 };
 
 // The two sources as the author sees them, with their text where they could
@@ -35,10 +48,6 @@ struct shown_sources {
   std::string track_file;  // where marker codes point without a row
   std::string line_text;
   std::string train_text;
-  // Where each line of the two texts begins, found on first use: a compile
-  // with many warnings quotes many lines of a long source.
-  mutable std::vector<std::size_t> line_starts;
-  mutable std::vector<std::size_t> train_starts;
 };
 
 struct diagnostic_options {
@@ -67,6 +76,12 @@ struct diagnostic_counts {
 };
 diagnostic_counts count_diagnostics(const std::vector<diagnostic>& list);
 
+// The most columns of a source line shown under a diagnostic. A longer line
+// is shown as the stretch of this many columns around the field, with
+// "..." where it goes on, so that what is printed of a diagnostic is
+// bounded however long its line.
+inline constexpr std::size_t max_quoted_columns = 100;
+
 // "FILE:LINE:COL: error CODE: message", the source line and the caret, and
 // the notes the same way; with `colour`, in the colours of a terminal.
 void print_diagnostics(const std::vector<diagnostic>& list, bool colour,
@@ -78,5 +93,4 @@ std::string diagnostics_json(const std::vector<diagnostic>& list);
 
 // Where the field that begins at `column` of `line_text` ends: at the next
 // comma or the line end, without trailing blanks; at least one character.
-std::int32_t field_end_column(const std::string& line_text,
-                              std::int32_t column);
+std::int32_t field_end_column(std::string_view line_text, std::int32_t column);

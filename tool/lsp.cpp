@@ -9,7 +9,7 @@ CLI::App* add_lsp_command(CLI::App& app) {
       "diagnostics as you type, hover, completion and an outline");
 }
 
-int run_lsp(std::istream& in, std::ostream& out) {
+int run_lsp(std::istream& in, std::ostream& out, std::ostream& err) {
   lsp_server server;
-  return lsp_session(server, in, out);
+  return lsp_session(server, in, out, err);
 }

@@ -10,7 +10,8 @@
 //       has the protocol, lsp_features.h what it answers.
 //
 // Writes no file. Status 0 after shutdown and exit or when the input
-// closes, 1 when exit comes without shutdown.
+// closes, 1 when exit comes without shutdown, 2 when a header line is too
+// long to find the next message (said on standard error).
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -20,4 +21,4 @@
 // Adds the `lsp` command to the tool's parser.
 CLI::App* add_lsp_command(CLI::App& app);
 
-int run_lsp(std::istream& in, std::ostream& out);
+int run_lsp(std::istream& in, std::ostream& out, std::ostream& err);

@@ -142,7 +142,23 @@ source_texts unsaved_texts(const lsp_server& server, const source_pair& p) {
   return texts;
 }
 
-// The document at `uri`: the one the editor holds, or else its file.
+// Whether DIR/NAME is a source of the pair of a document the editor holds:
+// the only files a request may have read that the editor has not opened.
+bool pair_source_of_open_document(const lsp_server& server,
+                                  const std::string& dir,
+                                  const std::string& name) {
+  for (const auto& [uri, d] : server.documents) {
+    source_pair pair;
+    if (d.dir != dir || !find_pair(server, d, pair) || !pair.fault.empty())
+      continue;
+    if (name == line_name(pair) || name == train_name(pair)) return true;
+  }
+  return false;
+}
+
+// The document at `uri`: the one the editor holds, or else the file of a
+// source of an open document's pair. A request may name any path; no other
+// file is read.
 bool find_document(const lsp_server& server, const std::string& uri,
                    lsp_document& loaded, const lsp_document*& d,
                    lsp_answer& fault) {
@@ -151,32 +167,33 @@ bool find_document(const lsp_server& server, const std::string& uri,
     d = &open->second;
     return true;
   }
-  fault.error_code = request_failed;
+  const auto refuse = [&](std::string why) {
+    fault.error_code = request_failed;
+    fault.error = std::move(why);
+    return false;
+  };
   std::string path;
-  if (!path_of_uri(uri, path)) {
-    fault.error = uri + " is not open, and it names no file";
-    return false;
-  }
-  std::error_code ec;
-  if (!server.read_disk || !std::filesystem::is_regular_file(path, ec)) {
-    fault.error = uri + " is not open, and there is no file " + path;
-    return false;
-  }
+  if (!path_of_uri(uri, path))
+    return refuse(uri + " is not open, and it names no file");
   const std::filesystem::path p(path);
   loaded.uri = uri;
   loaded.dir = p.parent_path().string();
   loaded.name = p.filename().string();
+  if (!server.read_disk ||
+      !pair_source_of_open_document(server, loaded.dir, loaded.name))
+    return refuse(uri +
+                  " is not open, and it is no source of the pair of an open "
+                  "document: the server reads no other file");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    return refuse(uri + " is not open, and there is no file " + path);
   platform_files files;
   files.directory = loaded.dir;
   const step_result read = read_file(files, loaded.name, loaded.text.bytes);
-  if (!read.ok()) {
-    fault.error = read.detail;
-    return false;
-  }
-  if (loaded.text.bytes.find('\0') != std::string::npos) {
-    fault.error = path + " is not text: it holds NUL bytes";
-    return false;
-  }
+  if (!read.ok())
+    return refuse(read.detail.empty() ? path + " cannot be read" : read.detail);
+  if (loaded.text.bytes.find('\0') != std::string::npos)
+    return refuse(path + " is not text: it holds NUL bytes");
   d = &loaded;
   return true;
 }
@@ -254,7 +271,7 @@ json range_of(const diagnostic& d, const shown_source& s) {
     return range_json(
         line, 0, line,
         utf16_column(*s.text, line,
-                     static_cast<std::int32_t>(d.source_line.size())));
+                     static_cast<std::int32_t>(d.source_line().size())));
   return range_json(line, utf16_column(*s.text, line, d.column - 1), line,
                     utf16_column(*s.text, line, d.end_column - 1));
 }
@@ -284,6 +301,35 @@ json wide_character_diagnostic(const single_byte_text& text,
                           "and it is read as '?'"}};
 }
 
+// The diagnostics published for one source: at most
+// max_published_diagnostics, and the number of those left out.
+struct published {
+  json list = json::array();
+  std::size_t left_out = 0;
+
+  // Counts a diagnostic left out when the list is full.
+  bool full() {
+    if (list.size() < max_published_diagnostics) return false;
+    ++left_out;
+    return true;
+  }
+  // The list, closed by a note at the start of the source that counts the
+  // diagnostics left out.
+  json closed() {
+    if (left_out > 0)
+      list.push_back(
+          {{"range", range_json(0, 0, 0, 0)},
+           {"severity", 3},
+           {"source", "scenario_tool"},
+           {"message", std::to_string(left_out) +
+                           " more diagnostics of this source are not shown "
+                           "(the server sends at most " +
+                           std::to_string(max_published_diagnostics) +
+                           "); scenario_tool check shows them all"}});
+    return std::move(list);
+  }
+};
+
 }  // namespace
 
 std::vector<json> pair_diagnostics(const lsp_server& server,
@@ -311,10 +357,12 @@ std::vector<json> pair_diagnostics(const lsp_server& server,
   const std::vector<diagnostic> list =
       check_in_memory(ctx, 1, unsaved_texts(server, pair), names, {});
 
-  json line_list = json::array();
-  json train_list = json::array();
+  published line_list;
+  published train_list;
   for (const diagnostic& d : list) {
     const bool of_train = d.file == train.path;
+    published& to = of_train ? train_list : line_list;
+    if (to.full()) continue;
     const shown_source& s = of_train ? train : line;
     // A fault of no source (a stop, a marker of no row) is shown at the
     // start of the line source.
@@ -338,14 +386,16 @@ std::vector<json> pair_diagnostics(const lsp_server& server,
            {"message", as_utf8(note.message)}});
     }
     if (!related.empty()) item["relatedInformation"] = std::move(related);
-    (of_train ? train_list : line_list).push_back(std::move(item));
+    to.list.push_back(std::move(item));
   }
   for (const wide_character& w : line.text->wide)
-    line_list.push_back(wide_character_diagnostic(*line.text, w));
+    if (!line_list.full())
+      line_list.list.push_back(wide_character_diagnostic(*line.text, w));
   for (const wide_character& w : train.text->wide)
-    train_list.push_back(wide_character_diagnostic(*train.text, w));
-  return {{{"uri", line.uri}, {"diagnostics", std::move(line_list)}},
-          {{"uri", train.uri}, {"diagnostics", std::move(train_list)}}};
+    if (!train_list.full())
+      train_list.list.push_back(wide_character_diagnostic(*train.text, w));
+  return {{{"uri", line.uri}, {"diagnostics", line_list.closed()}},
+          {{"uri", train.uri}, {"diagnostics", train_list.closed()}}};
 }
 
 namespace {

@@ -4,7 +4,8 @@
 # answers must come back framed: the capabilities, no diagnostics for the
 # exported scenario, an error where an edit breaks a curve row, an error
 # answer to a malformed message, and status 0 after shutdown and exit. The
-# folder must hold the same files, byte for byte, afterwards.
+# folder must hold the same files, byte for byte, afterwards. Then a header
+# line without end, which the server must give up at its bound.
 #
 # usage: lsp_over_pipes.sh PATH/TO/scenario_tool
 set -euo pipefail
@@ -54,4 +55,24 @@ grep -q '"error":{"code":-32700' <<<"$out" || fail "no parse error"
 grep -q '"id":3,"jsonrpc":"2.0","result":null' <<<"$out" || fail "no shutdown answer"
 after=$(listing)
 [ "$before" = "$after" ] || fail "the folder changed"
+
+# A header line of 480 MB without a line end: the server stops at its bound
+# of 4096 bytes with a message and status 2, and never holds the line (it
+# took 413 MB and ended with status 0 when it read the line whole). The
+# writer is cut off when the server ends.
+errors="$work/errors"
+peak="$work/peak"
+set +o pipefail
+head -c 480000000 /dev/zero | tr '\0' x |
+  if [ -x /usr/bin/time ]; then /usr/bin/time -f '%M' -o "$peak" "$tool" lsp; else "$tool" lsp; fi \
+  >"$replies" 2>"$errors" && status=0 || status=$?
+set -o pipefail
+out=$(cat "$errors")
+[ "$status" = 2 ] || fail "status $status after an endless header line"
+grep -q 'a header line longer than 4096 bytes' "$errors" || fail "no word on the endless header line"
+[ ! -s "$replies" ] || fail "an answer to an endless header line"
+if [ -s "$peak" ]; then
+  kb=$(tail -n 1 "$peak")
+  [ "$kb" -lt 65536 ] || fail "$kb KB held for an endless header line, 64 MB at most"
+fi
 echo "lsp_over_pipes: ok"

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "tool/json_input.h"
 #include "tool/lsp_features.h"
 
 namespace {
@@ -18,10 +19,6 @@ constexpr int invalid_request = -32600;
 constexpr int method_not_found = -32601;
 constexpr int invalid_params = -32602;
 constexpr int server_not_initialized = -32002;
-
-// The largest message the server takes: a source of the longest line is a
-// small part of it.
-constexpr std::size_t max_message_bytes = std::size_t{64} << 20;
 
 std::string text_of(const json& j) {
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
@@ -292,11 +289,20 @@ void handle_notification(lsp_server& server, const std::string& method,
 
 void handle_message(lsp_server& server, std::string_view body,
                     std::vector<std::string>& out) {
-  const json message = json::parse(body, nullptr, false);
-  if (message.is_discarded()) {
-    out.push_back(
-        error_response(nullptr, parse_error, "the message is not JSON"));
-    return;
+  json message;
+  switch (parse_json_input(body, message)) {
+    case json_input::ok:
+      break;
+    case json_input::not_json:
+      out.push_back(
+          error_response(nullptr, parse_error, "the message is not JSON"));
+      return;
+    case json_input::too_deep:
+      out.push_back(
+          error_response(nullptr, invalid_request,
+                         "the message nests arrays and objects deeper than " +
+                             std::to_string(max_json_depth) + " levels"));
+      return;
   }
   const json* id = member(message, "id");
   if (id != nullptr && !id->is_string() && !id->is_number_integer()) {
@@ -315,8 +321,9 @@ void handle_message(lsp_server& server, std::string_view body,
                                  "a message without a method name"));
     return;
   }
+  static const json no_params = json::object();
   const json* given = member(message, "params");
-  const json params = given != nullptr ? *given : json::object();
+  const json& params = given != nullptr ? *given : no_params;
   const std::string name = method->get<std::string>();
   if (id != nullptr)
     handle_request(server, *id, name, params, out);
@@ -324,18 +331,62 @@ void handle_message(lsp_server& server, std::string_view body,
     handle_notification(server, name, params, out);
 }
 
+namespace {
+
+enum class header_line : std::uint8_t { line, end, too_long };
+
+// One header line without its line end, read byte by byte so that nothing
+// past max_header_line_bytes is ever held: a line that does not end by then
+// is too_long, and the rest of it is left unread.
+header_line read_header_line(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf& bytes = *in.rdbuf();
+  for (;;) {
+    const int c = bytes.sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return header_line::end;
+    }
+    if (c == '\n') break;
+    if (line.size() == max_header_line_bytes) return header_line::too_long;
+    line += static_cast<char>(c);
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return header_line::line;
+}
+
+// Reads and drops `length` bytes, a piece at a time; false when the input
+// ends first.
+bool skip_bytes(std::istream& in, std::size_t length) {
+  char piece[65536];
+  while (length > 0) {
+    const std::size_t want = std::min(sizeof piece, length);
+    in.read(piece, static_cast<std::streamsize>(want));
+    if (static_cast<std::size_t>(in.gcount()) != want) return false;
+    length -= want;
+  }
+  return true;
+}
+
+}  // namespace
+
 frame_read read_frame(std::istream& in, std::string& body, std::string& fault) {
   std::string line;
   bool any = false;
-  bool complete = false;
   bool has_length = false;
   std::size_t length = 0;
   fault.clear();
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (;;) {
+    const header_line h = read_header_line(in, line);
+    if (h == header_line::end) return frame_read::end;
+    if (h == header_line::too_long) {
+      fault = "a header line longer than " +
+              std::to_string(max_header_line_bytes) +
+              " bytes: the messages can no longer be told apart";
+      return frame_read::lost;
+    }
     if (line.empty()) {
       if (!any) continue;  // blank lines between messages
-      complete = true;
       break;
     }
     any = true;
@@ -349,19 +400,23 @@ frame_read read_frame(std::istream& in, std::string& body, std::string& fault) {
     while (at < line.size() && line[at] == ' ') ++at;
     const char* end = line.data() + line.size();
     const auto parsed = std::from_chars(line.data() + at, end, length);
-    if (parsed.ec != std::errc() || parsed.ptr != end || at == line.size()) {
+    if (parsed.ec != std::errc() || parsed.ptr != end || at == line.size())
       fault = "a Content-Length that is not a number";
-    } else if (length > max_message_bytes) {
-      fault = "a message of " + std::to_string(length) +
-              " bytes, more than the server takes";
-    } else {
+    else
       has_length = true;
-    }
   }
-  if (!complete) return frame_read::end;
   if (!fault.empty()) return frame_read::malformed;
   if (!has_length) {
     fault = "a message header without Content-Length";
+    return frame_read::malformed;
+  }
+  if (length > max_message_bytes) {
+    // The length still frames the message: it is passed over unread, and
+    // the next one is served.
+    if (!skip_bytes(in, length)) return frame_read::end;
+    fault = "a message of " + std::to_string(length) +
+            " bytes, more than the " + std::to_string(max_message_bytes) +
+            " the server takes";
     return frame_read::malformed;
   }
   // Read in pieces: a length is only a claim until the bytes arrive.
@@ -381,13 +436,18 @@ std::string framed(std::string_view body) {
          std::string(body);
 }
 
-int lsp_session(lsp_server& server, std::istream& in, std::ostream& out) {
+int lsp_session(lsp_server& server, std::istream& in, std::ostream& out,
+                std::ostream& err) {
   std::string body;
   std::string fault;
   std::vector<std::string> replies;
   while (!server.exited) {
     const frame_read r = read_frame(in, body, fault);
     if (r == frame_read::end) break;
+    if (r == frame_read::lost) {
+      err << "scenario_tool: error: lsp: " << fault << '\n';
+      return lsp_framing_lost;
+    }
     replies.clear();
     if (r == frame_read::malformed)
       replies.push_back(error_response(nullptr, parse_error, fault));

@@ -46,16 +46,32 @@ struct lsp_server {
 void handle_message(lsp_server& server, std::string_view body,
                     std::vector<std::string>& out);
 
-// One frame of the input: its body, the end of the input, or a header that
-// frames no message (no Content-Length, or one the server refuses), whose
-// fault is said in `fault`.
-enum class frame_read : std::uint8_t { message, end, malformed };
+// The largest message the server takes: a source of the longest line is a
+// small part of it. A longer one is passed over unread and answered with an
+// error.
+inline constexpr std::size_t max_message_bytes = std::size_t{64} << 20;
+
+// The longest header line: the headers of the protocol are a few dozen
+// bytes. Past it, where the next message begins can no longer be known.
+inline constexpr std::size_t max_header_line_bytes = 4096;
+
+// One frame of the input: its body, the end of the input, a header that
+// frames no message (no Content-Length, or a length over
+// max_message_bytes, whose body is passed over), or a header line over
+// max_header_line_bytes, after which the framing is lost; `fault` says
+// which.
+enum class frame_read : std::uint8_t { message, end, malformed, lost };
 frame_read read_frame(std::istream& in, std::string& body, std::string& fault);
 
 // A message as it goes out: its Content-Length header and its body.
 std::string framed(std::string_view body);
 
+// The status of a session whose input lost its framing.
+inline constexpr int lsp_framing_lost = 2;
+
 // The server on a stream of frames until `exit` or the end of the input.
-// Returns the exit status: 1 when `exit` came before `shutdown`, 0
-// otherwise.
-int lsp_session(lsp_server& server, std::istream& in, std::ostream& out);
+// Returns the exit status: 1 when `exit` came before `shutdown`,
+// lsp_framing_lost (with a message on `err`) when a header line was too
+// long to go on, 0 otherwise.
+int lsp_session(lsp_server& server, std::istream& in, std::ostream& out,
+                std::ostream& err);

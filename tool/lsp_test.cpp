@@ -3,6 +3,7 @@
 // hover, completion and the outline, and the answers to messages it cannot
 // follow.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +20,7 @@
 #include "fuzz/lsp_harness.h"
 #include "test/long_line.h"
 #include "test/temp_dir.h"
+#include "tool/lsp_features.h"
 #include "tool/lsp_server.h"
 #include "tool/lsp_text.h"
 #include "tool/tool_run.h"
@@ -228,6 +230,59 @@ TEST(lsp, columns_are_utf16_units_of_the_editors_text) {
   EXPECT_EQ(list[2]["range"], range(29, 3, 5));
 }
 
+// 50,000 pairs of characters past U+00FF on one line: the columns are
+// found by a search, not by a walk over the characters before each, which
+// took a time growing with their square; and no more than
+// max_published_diagnostics are sent, the rest counted in one note.
+TEST(lsp, many_wide_characters_on_one_line_are_mapped_in_bounded_time) {
+  exported_scenario s;
+  constexpr int wide = 50000;
+  std::string comment = "-- ";
+  for (int i = 0; i < wide; ++i) comment += "\xE2\x82\xAC\xF0\x9D\x84\x9E";
+  const auto start = std::chrono::steady_clock::now();
+  const json list = s.client.open(s.train_uri, comment + "\r\n" + s.train_text)
+                        .at(s.train_uri);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  std::printf("%d wide characters on one line: diagnostics in %.2f s\n",
+              2 * wide, seconds);
+  ASSERT_EQ(list.size(), max_published_diagnostics + 1);
+  // The last one sent is the clef of pair 500, after 499 pairs of one and
+  // two units and its euro sign.
+  const int at = 3 + 3 * 499 + 1;
+  EXPECT_EQ(list[max_published_diagnostics - 1]["range"], range(0, at, at + 2));
+  EXPECT_EQ(list.back()["range"], range(0, 0, 0));
+  EXPECT_EQ(list.back()["message"].get<std::string>().rfind(
+                std::to_string(2 * wide - max_published_diagnostics) +
+                    " more diagnostics of this source are not shown",
+                0),
+            0u)
+      << list.back();
+  EXPECT_LT(seconds, 30.0);
+}
+
+// 20,000 faulty fields on one line, as the author types: the compile on
+// each change and the diagnostics sent take bounded time.
+TEST(lsp, twenty_thousand_faults_on_one_line_are_published_in_bounded_time) {
+  exported_scenario s;
+  std::string rows;
+  for (int i = 0; i < 20000; ++i) rows += "pendenza,   0,    9a, ";
+  const std::string bad = with(s.line_text, "pendenza,   0,    0", rows);
+  s.client.open(s.train_uri, s.train_text);
+  const auto start = std::chrono::steady_clock::now();
+  const auto published = s.client.open(s.line_uri, bad);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  std::printf("20000 faults on one line: diagnostics in %.2f s\n", seconds);
+  const json& list = published.at(s.line_uri);
+  ASSERT_EQ(list.size(), max_published_diagnostics + 1);
+  EXPECT_EQ(list[0]["message"],
+            "'9a' is not a plain number: only its leading '9' counts");
+  EXPECT_LT(seconds, 20.0);
+}
+
 TEST(lsp, hover_gives_the_field_its_grammar_entry_and_the_value_read) {
   exported_scenario s;
   s.client.open(s.train_uri, s.train_text);
@@ -347,6 +402,14 @@ TEST(lsp, a_message_it_cannot_follow_gets_an_error_and_the_server_goes_on) {
        -32803, "a file that is not text"},
       {R"({"jsonrpc":"2.0","id":7,"method":"textDocument/hover","params":{"textDocument":{"uri":"untitled:1"},"position":{"line":0,"character":0}}})",
        -32803, "no file at all"},
+      {std::string(150000, '[') + std::string(150000, ']'), -32600,
+       "arrays nested 150,000 deep, 300 KB"},
+      {R"({"jsonrpc":"2.0","id":7,"method":"x","params":)" +
+           std::string(60, '[') + std::string(60, ']') + "}",
+       -32601, "nested 61 deep: within the bound, so read"},
+      {R"({"jsonrpc":"2.0","id":7,"method":")" + std::string(100, '[') +
+           R"(\"{"})",
+       -32601, "brackets and an escaped quote in a string nest nothing"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
@@ -355,6 +418,7 @@ TEST(lsp, a_message_it_cannot_follow_gets_an_error_and_the_server_goes_on) {
     ASSERT_EQ(out.size(), 1u);
     const json reply = json::parse(out[0]);
     EXPECT_EQ(reply["error"]["code"], c.code) << reply.dump();
+    EXPECT_NE(reply["error"]["message"], "");
   }
   // Still serving.
   EXPECT_EQ(s.client.open(s.train_uri, s.train_text).at(s.train_uri),
@@ -413,13 +477,30 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
        {},
        1,
        "blank lines before; nothing read after exit"},
+      {"Content-Length: " + std::to_string(max_message_bytes + 1) + "\r\n\r\n" +
+           std::string(max_message_bytes + 1, '{') + frames({init}),
+       0,
+       {-32700},
+       2,
+       "a message over the bound, passed over unread"},
+      {std::string(max_header_line_bytes - 1, 'x') + "\r\n" + frames({init}),
+       0,
+       {},
+       1,
+       "a header line as long as the bound"},
+      {std::string(max_header_line_bytes + 1, 'x') + "\r\n" + frames({init}),
+       lsp_framing_lost,
+       {},
+       0,
+       "a header line over the bound ends the session"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
     lsp_server server;
     std::istringstream in(c.input);
     std::ostringstream out;
-    EXPECT_EQ(lsp_session(server, in, out), c.status);
+    std::ostringstream err;
+    EXPECT_EQ(lsp_session(server, in, out, err), c.status);
     std::istringstream replies(out.str());
     std::string body;
     std::string fault;
@@ -433,6 +514,74 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
     }
     EXPECT_EQ(errors, c.errors);
     EXPECT_EQ(count, c.replies);
+  }
+}
+
+// An input of `size` bytes of one character and no line end, made as it
+// is read, that counts the bytes the reader took from it.
+struct endless_line : std::streambuf {
+  explicit endless_line(std::size_t size) : left(size) {
+    std::fill(std::begin(piece), std::end(piece), 'x');
+  }
+  int_type underflow() override {
+    if (left == 0) return traits_type::eof();
+    const std::size_t n = std::min(left, sizeof piece);
+    left -= n;
+    taken += n;
+    setg(piece, piece, piece + n);
+    return traits_type::to_int_type(piece[0]);
+  }
+  std::size_t left;
+  std::size_t taken = 0;
+  char piece[4096];
+};
+
+// A header line of 480 MB: the server reads no more of it than its bound
+// (so it holds no more), says why it stops, and ends with a status that is
+// not 0.
+TEST(lsp, a_header_line_of_480_mb_is_read_no_further_than_its_bound) {
+  endless_line line(std::size_t{480} << 20);
+  std::istream in(&line);
+  std::ostringstream out;
+  std::ostringstream err;
+  lsp_server server;
+  EXPECT_EQ(lsp_session(server, in, out, err), lsp_framing_lost);
+  EXPECT_LE(line.taken, max_header_line_bytes + sizeof line.piece);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_NE(err.str().find("a header line longer than 4096 bytes"),
+            std::string::npos)
+      << err.str();
+}
+
+// A request may name any file. The server reads only the sources of the pair
+// of a document the editor holds open; anything else is answered with an
+// error that says so, without the file being opened: a FIFO, which would
+// block a reader, is answered at once.
+TEST(lsp, a_request_on_an_unopened_file_reads_only_a_source_of_an_open_pair) {
+  exported_scenario s;
+  s.dir.write("notes.txt", "stazione, 200\r\n");
+  const std::string fifo = s.dir.file("Other_linea.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  s.client.open(s.line_uri, s.line_text);
+
+  const json partner =
+      s.client.request("textDocument/documentSymbol",
+                       {{"textDocument", {{"uri", s.train_uri}}}});
+  ASSERT_TRUE(partner.contains("result")) << partner.dump();
+  EXPECT_FALSE(partner["result"].empty());
+
+  for (const std::string& uri :
+       {uri_of_path(s.dir.file("notes.txt")), uri_of_path(fifo),
+        std::string("file:///etc/passwd")}) {
+    SCOPED_TRACE(uri);
+    const json r = s.client.request("textDocument/documentSymbol",
+                                    {{"textDocument", {{"uri", uri}}}});
+    ASSERT_TRUE(r.contains("error")) << r.dump();
+    EXPECT_EQ(r["error"]["code"], -32803);
+    EXPECT_NE(r["error"]["message"].get<std::string>().find(
+                  "is not open, and it is no source of the pair"),
+              std::string::npos)
+        << r.dump();
   }
 }
 

@@ -1,5 +1,9 @@
 #include "tool/lsp_text.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace {
 
 // The length of the valid UTF-8 sequence at `at` (1 to 4) and its code
@@ -93,9 +97,14 @@ single_byte_text to_single_bytes(std::string_view utf8) {
     if (code <= 0xFF) {
       out.bytes += static_cast<char>(static_cast<unsigned char>(code));
     } else {
+      const std::int32_t units = code > 0xFFFF ? 2 : 1;
+      const std::int32_t before =
+          !out.wide.empty() && out.wide.back().line == line
+              ? out.wide.back().extra_units
+              : 0;
       out.wide.push_back(
           {line, static_cast<std::int32_t>(out.bytes.size() - line_start),
-           std::string(utf8.substr(i, n)), code > 0xFFFF ? 2 : 1});
+           std::string(utf8.substr(i, n)), units, before + units - 1});
       out.bytes += '?';
     }
     i += n;
@@ -125,25 +134,50 @@ std::string as_utf8(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The wide characters of `line` that stand before byte `column`: the last
+// of them, or null when there is none.
+const wide_character* last_wide_before(const single_byte_text& text,
+                                       std::int32_t line, std::int32_t column) {
+  const auto after = std::lower_bound(
+      text.wide.begin(), text.wide.end(), std::make_pair(line, column),
+      [](const wide_character& w,
+         const std::pair<std::int32_t, std::int32_t>& p) {
+        return w.line != p.first ? w.line < p.first : w.column < p.second;
+      });
+  if (after == text.wide.begin()) return nullptr;
+  const wide_character& last = *std::prev(after);
+  return last.line == line ? &last : nullptr;
+}
+
+}  // namespace
+
 std::int32_t utf16_column(const single_byte_text& text, std::int32_t line,
                           std::int32_t column) {
-  std::int32_t units = column;
-  for (const wide_character& w : text.wide)
-    if (w.line == line && w.column < column) units += w.units - 1;
-  return units;
+  const wide_character* w = last_wide_before(text, line, column);
+  return column + (w == nullptr ? 0 : w->extra_units);
 }
 
 std::int32_t byte_column(const single_byte_text& text, std::int32_t line,
                          std::int32_t units) {
-  std::int32_t column = units;
-  for (const wide_character& w : text.wide) {
-    if (w.line != line) continue;
-    // Where the character stands in units, with the wider ones before it.
-    const std::int32_t at = utf16_column(text, line, w.column);
-    if (at >= units) break;
-    column -= w.units - 1;
-  }
-  return column;
+  // The byte column is the units less the extra units of the wide
+  // characters before it; a search over the characters of the line finds
+  // the last one that starts before `units`.
+  const auto first = std::lower_bound(
+      text.wide.begin(), text.wide.end(), line,
+      [](const wide_character& w, std::int32_t l) { return w.line < l; });
+  const auto end = std::lower_bound(
+      first, text.wide.end(), line + 1,
+      [](const wide_character& w, std::int32_t l) { return w.line < l; });
+  // Where a character stands in units: its column, with the extra units of
+  // the ones before it.
+  const auto at_units = [](const wide_character& w) {
+    return w.column + w.extra_units - (w.units - 1);
+  };
+  const auto after = std::partition_point(
+      first, end, [&](const wide_character& w) { return at_units(w) < units; });
+  return after == first ? units : units - std::prev(after)->extra_units;
 }
 
 bool apply_edit(std::string& utf8, text_position from, text_position to,

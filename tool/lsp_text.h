@@ -20,6 +20,10 @@ struct wide_character {
   std::int32_t column = 0;  // of its byte in the single-byte line, from 0
   std::string utf8;         // as the editor wrote it
   std::int32_t units = 1;   // UTF-16 code units it takes
+  // The units beyond one that the wide characters of its line take up to
+  // and including it: the columns are mapped with a search, not a walk, so
+  // a line of many such characters costs no time per character squared.
+  std::int32_t extra_units = 0;
 };
 
 struct single_byte_text {

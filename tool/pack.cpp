@@ -1,5 +1,6 @@
 #include "tool/pack.h"
 
+#include <algorithm>
 #include <limits>
 #include <set>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "output/file_format.h"
 #include "platform/platform.h"
 #include "tool/check.h"
+#include "tool/json_input.h"
 #include "tool/model_views.h"
 
 namespace {
@@ -94,6 +96,55 @@ std::string item(const char* list, std::size_t i) {
   return std::string(list) + "[" + std::to_string(i) + "]";
 }
 
+// A run of one value over the cells [from, end).
+struct cell_run {
+  std::size_t from;
+  std::size_t end;
+  std::uint8_t value;
+};
+
+// Lays the runs of one field over the grid in their order, a later run over
+// an earlier one where they overlap, as dump's runs never do but an edited
+// list may. Runs are not laid one after the other: the stretches between
+// the runs' ends are walked once, each filled as one block with the value
+// of the last run over it, so the work follows the cells and the runs, not
+// their product (ten thousand runs over a long grid would take minutes).
+void lay_runs(const std::vector<cell_run>& runs,
+              std::uint8_t track_cell::*member, track_grid& grid) {
+  if (runs.empty()) return;
+  // The runs by where they begin and by where they end.
+  std::vector<std::size_t> by_from(runs.size());
+  std::vector<std::size_t> by_end(runs.size());
+  for (std::size_t i = 0; i < runs.size(); ++i) by_from[i] = by_end[i] = i;
+  std::sort(by_from.begin(), by_from.end(), [&](std::size_t a, std::size_t b) {
+    return runs[a].from < runs[b].from;
+  });
+  std::sort(by_end.begin(), by_end.end(), [&](std::size_t a, std::size_t b) {
+    return runs[a].end < runs[b].end;
+  });
+  std::set<std::size_t> over;  // the runs over the stretch, by their order
+  std::size_t next_from = 0;
+  std::size_t next_end = 0;
+  std::size_t at = runs[by_from[0]].from;
+  while (next_end < runs.size()) {
+    while (next_from < runs.size() && runs[by_from[next_from]].from == at)
+      over.insert(by_from[next_from++]);
+    while (next_end < runs.size() && runs[by_end[next_end]].end == at)
+      over.erase(by_end[next_end++]);
+    // The stretch reaches to the next place where a run begins or ends.
+    std::size_t stretch_end =
+        next_end < runs.size() ? runs[by_end[next_end]].end : grid.cells.size();
+    if (next_from < runs.size())
+      stretch_end = std::min(stretch_end, runs[by_from[next_from]].from);
+    if (!over.empty()) {
+      const std::uint8_t value = runs[*over.rbegin()].value;
+      for (std::size_t k = at; k < stretch_end; ++k)
+        grid.cells[k].*member = value;
+    }
+    at = stretch_end;
+  }
+}
+
 bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
                 std::string& fault) {
   std::int64_t count = 0;
@@ -144,6 +195,8 @@ bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
                         field{"mountain", &track_cell::mountain}}) {
     const json* list = nullptr;
     if (!array_field(*runs, f.name, "runs", list, fault)) return false;
+    std::vector<cell_run> laid;
+    laid.reserve(list->size());
     for (std::size_t i = 0; i < list->size(); ++i) {
       const std::string where =
           std::string("runs.") + f.name + "[" + std::to_string(i) + "]";
@@ -157,9 +210,10 @@ bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
                          fault) ||
           !typed_field((*list)[i], "value", where, value, fault))
         return false;
-      for (std::int64_t k = from; k <= to; ++k)
-        grid.cells[static_cast<std::size_t>(k)].*f.member = value;
+      laid.push_back({static_cast<std::size_t>(from),
+                      static_cast<std::size_t>(to) + 1, value});
     }
+    lay_runs(laid, f.member, grid);
   }
   bytes = track_bytes(grid);
   return true;
@@ -353,11 +407,19 @@ int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
     err << "scenario_tool: error: " << terminal_safe(read.detail) << '\n';
     return status_stopped;
   }
-  json dump = json::parse(text, nullptr, false);
-  if (dump.is_discarded()) {
-    err << "scenario_tool: error: " << o.json_file
-        << " is not JSON; give what dump --json wrote\n";
-    return status_stopped;
+  json dump;
+  switch (parse_json_input(text, dump)) {
+    case json_input::ok:
+      break;
+    case json_input::not_json:
+      err << "scenario_tool: error: " << o.json_file
+          << " is not JSON; give what dump --json wrote\n";
+      return status_stopped;
+    case json_input::too_deep:
+      err << "scenario_tool: error: " << o.json_file
+          << " nests arrays and objects deeper than " << max_json_depth
+          << " levels; dump --json writes five\n";
+      return status_stopped;
   }
   if (dump.is_object()) dump = json::array({dump});
   if (!dump.is_array() || dump.empty()) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -247,6 +250,96 @@ TEST(pack, refuses_what_no_file_holds_and_names_the_field) {
                 {"pack", "--dir", dir.file("out"), dir.file("set.json")})
                 .status,
             2);
+}
+
+// A track object of `count` cells and no cell of its own, with these
+// gradient runs.
+json track_with_gradient_runs(std::int64_t count, const json& runs) {
+  return {{"kind", "track"},
+          {"cell_count", count},
+          {"cells", json::array()},
+          {"runs",
+           {{"gradient", runs},
+            {"speed_limit", json::array()},
+            {"adhesion", json::array()},
+            {"mountain", json::array()}}}};
+}
+
+// Runs are laid in their order: where an edited list makes two overlap, the
+// later one holds the cells they share, as if each were laid in turn.
+TEST(pack, runs_are_laid_in_order_the_later_over_the_earlier) {
+  const struct {
+    std::vector<std::array<int, 3>> runs;  // from_cell, to_cell, value
+    std::vector<int> gradients;            // of cells 0 to 5
+    const char* note;
+  } cases[] = {
+      {{{0, 2, 1}, {3, 5, 2}}, {1, 1, 1, 2, 2, 2}, "side by side, as dumped"},
+      {{{1, 1, 7}}, {0, 7, 0, 0, 0, 0}, "one cell, the others left at 0"},
+      {{{0, 5, 1}, {2, 3, 2}}, {1, 1, 2, 2, 1, 1}, "a later run inside"},
+      {{{2, 3, 2}, {0, 5, 1}}, {1, 1, 1, 1, 1, 1}, "a later run over all"},
+      {{{0, 4, 1}, {2, 5, 2}, {3, 3, 3}}, {1, 1, 2, 3, 2, 2}, "three deep"},
+      {{{4, 5, 4}, {0, 1, 5}, {4, 4, 6}}, {5, 5, 0, 0, 6, 4}, "out of order"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    json runs = json::array();
+    for (const auto& r : c.runs)
+      runs.push_back({{"from_cell", r[0]}, {"to_cell", r[1]}, {"value", r[2]}});
+    std::vector<std::uint8_t> bytes;
+    std::string fault;
+    ASSERT_TRUE(pack_object(track_with_gradient_runs(6, runs), bytes, fault))
+        << fault;
+    track_grid grid;
+    ASSERT_TRUE(decode_track(as_text(bytes), grid).ok());
+    std::vector<int> gradients;
+    for (const track_cell& cell : grid.cells)
+      gradients.push_back(cell.gradient);
+    EXPECT_EQ(gradients, c.gradients);
+  }
+}
+
+// 10,000 runs, each over all of a grid of 1,000,000 cells: laid one after
+// the other, cell by cell, they took over a minute; laid in stretches, the
+// work follows the cells and the runs.
+TEST(pack, ten_thousand_runs_over_a_long_grid_pack_in_bounded_time) {
+  constexpr std::int64_t cells = 1000000;
+  constexpr int runs = 10000;
+  json list = json::array();
+  for (int i = 0; i < runs; ++i)
+    list.push_back(
+        {{"from_cell", 0}, {"to_cell", cells - 1}, {"value", i % 200}});
+  const json track = track_with_gradient_runs(cells, list);
+  std::vector<std::uint8_t> bytes;
+  std::string fault;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(pack_object(track, bytes, fault)) << fault;
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  std::printf("%d runs over %lld cells packed in %.3f s\n", runs,
+              static_cast<long long>(cells), seconds);
+  track_grid grid;
+  ASSERT_TRUE(decode_track(as_text(bytes), grid).ok());
+  ASSERT_EQ(grid.cells.size(), static_cast<std::size_t>(cells));
+  EXPECT_EQ(grid.cells.front().gradient, (runs - 1) % 200);
+  EXPECT_EQ(grid.cells.back().gradient, (runs - 1) % 200);
+  EXPECT_LT(seconds, 5.0);
+}
+
+// A field whose value nests 200,000 deep (400 KB) overflowed pack's stack
+// (SIGSEGV) when the tree was walked; JSON nested deeper than the bound is
+// refused before it is parsed, and nothing is written.
+TEST(pack, json_nested_deeper_than_the_bound_is_refused) {
+  temp_dir dir;
+  dir.write("deep.json",
+            R"({"file": "t.dat", "kind": "track", "cell_count": )" +
+                std::string(200000, '[') + std::string(200000, ']') + "}");
+  const tool_result r = run_scenario_tool(
+      {"pack", "--dir", dir.file("out"), dir.file("deep.json")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(has(r.err, "nests arrays and objects deeper than 64 levels"))
+      << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
 }
 
 }  // namespace

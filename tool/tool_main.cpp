@@ -559,7 +559,7 @@ int run_tool(int argc, char** argv, std::ostream& out, std::ostream& err,
   if (plot_command->parsed()) return run_plot(plot_o, out, err);
   if (explain_command->parsed()) return run_explain(explain_o, out, err);
   if (new_command->parsed()) return run_new(new_o, err);
-  if (lsp_command->parsed()) return run_lsp(std::cin, out);
+  if (lsp_command->parsed()) return run_lsp(std::cin, out, err);
   if (view_command->parsed()) return run_view(view_o, out, err);
   return run_compile(o, out, err);
 }
