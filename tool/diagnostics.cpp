@@ -352,7 +352,10 @@ const char* level_word(severity level, bool as_error) {
 }
 
 void print_one(const diagnostic& d, const palette& p, std::ostream& out) {
-  out << p.bold << (d.file.empty() ? std::string(program_name) : d.file);
+  // The file's name and the message can hold text of the sources (a
+  // field, a label): shown escaped, as the quoted line is.
+  out << p.bold
+      << (d.file.empty() ? std::string(program_name) : terminal_safe(d.file));
   if (d.line > 0) {
     out << ':' << d.line;
     if (d.column > 0) out << ':' << d.column;
@@ -364,7 +367,7 @@ void print_one(const diagnostic& d, const palette& p, std::ostream& out) {
                                                               : p.note;
   out << colour << level_word(d.level, as_error);
   if (d.code != 0) out << ' ' << d.code;
-  out << ':' << p.reset << ' ' << p.bold << d.message
+  out << ':' << p.reset << ' ' << p.bold << terminal_safe(d.message)
       << (d.werror ? " [--werror]" : "") << p.reset << '\n';
   const std::string_view line = d.source_line();
   if (d.line > 0 && d.column > 0 && !line.empty()) {

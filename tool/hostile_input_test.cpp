@@ -176,3 +176,27 @@ TEST(hostile_input, a_refused_rename_puts_the_earlier_build_back) {
 }
 
 }  // namespace
+
+namespace {
+
+// A field holding an escape sequence: the message that quotes it and the
+// line under it reach the terminal escaped, whatever the colour setting.
+TEST(hostile_input, a_field_with_an_escape_sequence_is_quoted_escaped) {
+  temp_dir dir;
+  ASSERT_EQ(run_scenario_tool({"export", "--dir", dir.path()}).status, 0);
+  std::string line = dir.read(line_source);
+  const std::string row = "pendenza,  3900,   9";
+  ASSERT_NE(line.find(row), std::string::npos);
+  line.insert(line.find(row) + row.size(), "\x1b]0;owned\x07");
+  dir.write(line_source, line);
+  for (const char* colour : {"never", "always"}) {
+    SCOPED_TRACE(colour);
+    const tool_result r = run_scenario_tool(
+        {"check", "--dir", dir.path(), std::string("--color=") + colour});
+    EXPECT_NE(r.err.find("]0;owned"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("\x1b]"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\x07'), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
