@@ -71,8 +71,13 @@ out=$(cat "$errors")
 [ "$status" = 2 ] || fail "status $status after an endless header line"
 grep -q 'a header line longer than 4096 bytes' "$errors" || fail "no word on the endless header line"
 [ ! -s "$replies" ] || fail "an answer to an endless header line"
+# Measured against the server's peak on an empty input, so that a build
+# with the sanitizers, whose baseline is larger, is held to the same bound.
 if [ -s "$peak" ]; then
   kb=$(tail -n 1 "$peak")
-  [ "$kb" -lt 65536 ] || fail "$kb KB held for an endless header line, 64 MB at most"
+  /usr/bin/time -f '%M' -o "$peak" "$tool" lsp </dev/null >/dev/null 2>&1 || true
+  base=$(tail -n 1 "$peak")
+  [ $((kb - base)) -lt 65536 ] ||
+    fail "$((kb - base)) KB more than on an empty input held for an endless header line, 64 MB at most"
 fi
 echo "lsp_over_pipes: ok"
