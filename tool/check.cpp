@@ -7,10 +7,6 @@
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
-bool stop_follows_from_code(const compile_context& ctx, const step_result& r) {
-  return r.code == step_code::no_grid && ctx.error_code != 0;
-}
-
 std::string count_line(int errors, int warnings) {
   return std::to_string(errors) + " error(s), " + std::to_string(warnings) +
          " warning(s)";

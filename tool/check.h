@@ -21,12 +21,6 @@ class App;
 }
 #include "tool/diagnostics.h"
 
-// A compile stopped for want of a track grid because of the code it
-// recorded (the line source too long, missing, without its general section
-// or its length row, or unreadable): the code's own line says why, so the
-// stop is neither shown nor counted again.
-bool stop_follows_from_code(const compile_context& ctx, const step_result& r);
-
 // The closing line of a check: "N error(s), M warning(s)".
 std::string count_line(int errors, int warnings);
 

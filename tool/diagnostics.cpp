@@ -7,7 +7,6 @@
 #include "model/cell_geometry.h"
 #include "model/stored_values.h"
 #include "run/error_messages.h"
-#include "tool/check.h"
 
 namespace {
 
@@ -478,6 +477,10 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
     list.push_back(std::move(d));
   }
   return list;
+}
+
+bool stop_follows_from_code(const compile_context& ctx, const step_result& r) {
+  return r.code == step_code::no_grid && ctx.error_code != 0;
 }
 
 const char* severity_word(severity level) {

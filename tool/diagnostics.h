@@ -69,6 +69,12 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
 // "error", "warning" or "note".
 const char* severity_word(severity level);
 
+// A compile stopped for want of a track grid because of the code it
+// recorded (the line source too long, missing, without its general section
+// or its length row, or unreadable): the code's own line says why, so the
+// stop is neither shown nor counted again.
+bool stop_follows_from_code(const compile_context& ctx, const step_result& r);
+
 // How many of the diagnostics are errors, and warnings (notes are neither).
 struct diagnostic_counts {
   int errors = 0;
