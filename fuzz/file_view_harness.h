@@ -18,10 +18,10 @@
 
 #include "fuzz/fuzz_harness.h"
 #include "output/file_format.h"
-#include "tool/dump.h"
-#include "tool/model_views.h"
-#include "tool/pack.h"
-#include "tool/plot.h"
+#include "tool/inspect/dump.h"
+#include "tool/inspect/model_views.h"
+#include "tool/inspect/pack.h"
+#include "tool/plot/plot.h"
 
 // A dump input is one byte that names the kind (its value modulo 3: 0 the
 // line profile, 1 the line table, 2 the track file), then the file's bytes.

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "tool/lsp_server.h"
+#include "tool/lsp/lsp_server.h"
 
 inline std::string check_lsp_session(std::string_view input) {
   lsp_server server;

@@ -31,8 +31,8 @@
 #include "run/run_sequence.h"
 #include "scenario/embedded_scenario.h"
 #include "scenario/write_document.h"
-#include "tool/http.h"
-#include "tool/view.h"
+#include "tool/view/http.h"
+#include "tool/view/view.h"
 
 // The served state, made on the first call: the embedded sources in a new
 // private folder under TMPDIR (or /tmp), compiled.

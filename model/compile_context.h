@@ -11,6 +11,7 @@
 #include "model/cell_geometry.h"
 #include "model/curve_table.h"
 #include "model/error_codes.h"
+#include "model/file_names.h"
 #include "model/line_table.h"
 #include "model/track_grid.h"
 #include "platform/platform.h"
@@ -240,26 +241,26 @@ inline found_error slot_as_found(const compile_context& ctx) {
 
 // The names every file of a run is built from.
 inline std::string line_source_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_linea.txt";
+  return line_source_file(ctx.scenario_name);
 }
 inline std::string train_source_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_" + ctx.train_name + "-.txt";
+  return train_source_file(ctx.scenario_name, ctx.train_name);
 }
 inline std::string notes_file_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_" + ctx.train_name + "_note.txt";
+  return notes_file(ctx.scenario_name, ctx.train_name);
 }
 inline std::string slowdown_form_file_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_" + ctx.train_name + "_rallentamenti.txt";
+  return slowdown_form_file(ctx.scenario_name, ctx.train_name);
 }
 inline std::string train_card_file_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_" + ctx.train_name + "_scheda_treno.txt";
+  return train_card_file(ctx.scenario_name, ctx.train_name);
 }
 inline std::string line_profile_file_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_linea.dat";
+  return line_profile_file(ctx.scenario_name);
 }
 inline std::string line_table_file_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_" + ctx.train_name + ".sim";
+  return line_table_file(ctx.scenario_name, ctx.train_name);
 }
 inline std::string track_file_name(const compile_context& ctx) {
-  return ctx.scenario_name + "_" + ctx.train_name + ".dat";
+  return track_file(ctx.scenario_name, ctx.train_name);
 }

@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "platform/net.h"
-#include "tool/tool_run.h"
-#include "tool/view.h"
+#include "test/tool_run.h"
+#include "tool/view/view.h"
 
 constexpr const char* view_train_file = "Cendra_Gelsio2_EC 482-.txt";
 

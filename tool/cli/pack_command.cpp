@@ -1,0 +1,143 @@
+#include "tool/cli/pack_command.h"
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "base/terminal_text.h"
+#include "model/file_names.h"
+#include "platform/platform.h"
+#include "tool/cli/command_files.h"
+#include "tool/inspect/pack.h"
+#include "tool/json/json_input.h"
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+constexpr int status_stopped = 2;
+
+// The last part of a path written with either separator.
+std::string base_name(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+CLI::App* add_pack_command(CLI::App& app, pack_options& o) {
+  CLI::App* command = app.add_subcommand(
+      "pack",
+      "write the binary files again from what dump --json wrote (a profile "
+      "dumped with --every 1), byte for byte");
+  command->add_option("DUMP", o.json_file, "the JSON that dump --json wrote")
+      ->required();
+  command->add_option("--dir", o.dir,
+                      "where the files go, by the base names of their "
+                      "\"file\" (default: the current directory)");
+  command->add_flag("--force", o.force, "replace files of the same names");
+  return command;
+}
+
+int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
+  const file_place place = place_of(o.json_file);
+  std::string text;
+  const step_result read = read_file(place.files, place.name, text);
+  if (!read.ok()) {
+    err << "scenario_tool: error: " << terminal_safe(read.detail) << '\n';
+    return status_stopped;
+  }
+  json dump;
+  switch (parse_json_input(text, dump)) {
+    case json_input::ok:
+      break;
+    case json_input::not_json:
+      err << "scenario_tool: error: " << o.json_file
+          << " is not JSON; give what dump --json wrote\n";
+      return status_stopped;
+    case json_input::too_deep:
+      err << "scenario_tool: error: " << o.json_file
+          << " nests arrays and objects deeper than " << max_json_depth
+          << " levels; dump --json writes five\n";
+      return status_stopped;
+  }
+  if (dump.is_object()) dump = json::array({dump});
+  if (!dump.is_array() || dump.empty()) {
+    err << "scenario_tool: error: " << o.json_file
+        << " holds no file; give what dump --json wrote\n";
+    return status_stopped;
+  }
+
+  // Every file is made before any is written, so a fault anywhere leaves the
+  // folder as it was.
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+  std::set<std::string> names;
+  bool refused = false;
+  for (std::size_t i = 0; i < dump.size(); ++i) {
+    const json& object = dump[i];
+    const auto file = object.is_object() ? object.find("file") : object.end();
+    const std::string name =
+        file != object.end() && file->is_string()
+            ? base_name(file->get_ref<const std::string&>())
+            : std::string();
+    const std::string shown = "[" + std::to_string(i) + "]";
+    const std::string bad_name = name == "." || name == ".."
+                                     ? "a file name cannot be " + name
+                                     : name_fault(name);
+    if (!bad_name.empty()) {
+      err << o.json_file << ": " << shown << ".file: error: " << bad_name
+          << '\n';
+      refused = true;
+      continue;
+    }
+    if (!names.insert(name).second) {
+      err << o.json_file << ": " << shown << ": error: " << name
+          << " is given twice\n";
+      refused = true;
+      continue;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string fault;
+    if (!pack_object(object, bytes, fault)) {
+      err << o.json_file << ": " << shown << " (" << name
+          << "): error: " << fault << '\n';
+      refused = true;
+      continue;
+    }
+    files.emplace_back(name, std::move(bytes));
+  }
+  if (refused) {
+    err << "scenario_tool: nothing written\n";
+    return status_stopped;
+  }
+
+  if (!make_directory(o.dir, err)) return status_stopped;
+  std::vector<staged_file> staged;
+  platform_files disk;
+  disk.directory = o.dir.empty() ? "." : o.dir;
+  disk.headless = true;
+  disk.staged = &staged;
+  std::vector<std::string> names_written;
+  for (const auto& f : files) names_written.push_back(f.first);
+  if (!may_write_files(disk, o.dir, names_written, o.force, err))
+    return status_stopped;
+  for (const auto& f : files) {
+    const step_result r = replace_file(disk, f.first, f.second);
+    if (!r.ok()) {
+      discard_staged(disk);
+      err << "scenario_tool: error: " << terminal_safe(r.detail)
+          << "; nothing written\n";
+      return status_stopped;
+    }
+  }
+  const step_result r = commit_staged(disk);
+  if (!r.ok()) {
+    err << "scenario_tool: error: " << terminal_safe(r.detail) << '\n';
+    return status_stopped;
+  }
+  out << "wrote " << files.size() << (files.size() == 1 ? " file" : " files")
+      << '\n';
+  return 0;
+}

@@ -1,0 +1,34 @@
+#include "tool/cli/server_commands.h"
+
+#include "tool/cli/command_files.h"
+
+CLI::App* add_view_command(CLI::App& app, view_options& o) {
+  CLI::App* command = app.add_subcommand(
+      "view",
+      "serve a page that shows the scenario of DIR in the browser and draws "
+      "it again whenever a source changes");
+  command
+      ->add_option("--dir", o.dir,
+                   "the directory of the sources (default: the current "
+                   "directory)")
+      ->check(CLI::ExistingDirectory);
+  add_name_options(*command, o.scenario, o.train);
+  command
+      ->add_option("--port", o.port, "the port to listen on (0: any free one)")
+      ->check(CLI::Range(0, 65535))
+      ->capture_default_str();
+  command
+      ->add_option("--host", o.host,
+                   "the IP address (or localhost) to listen on (default: the "
+                   "loopback address only; with any other, others on the "
+                   "network can reach the page)")
+      ->capture_default_str();
+  return command;
+}
+
+CLI::App* add_lsp_command(CLI::App& app) {
+  return app.add_subcommand(
+      "lsp",
+      "a language server for editors, on standard input and output: "
+      "diagnostics as you type, hover, completion and an outline");
+}

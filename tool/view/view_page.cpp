@@ -1,0 +1,261 @@
+// The page of `scenario_tool view`. It holds no data of its own: it fetches
+// /model.json and /plot.svg, and fetches them again when /events names a new
+// version. The picture is drawn by the server, with the plot's own drawing,
+// for the stretch and width the page asks for; zoom and pan only change
+// those and ask again, at most one request at a time.
+#include <string>
+
+#include "tool/view/view.h"
+
+const std::string& view_page_html() {
+  static const std::string page = R"page(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>scenario view</title>
+<style>
+body { font: 13px DejaVu Sans, Helvetica, Arial, sans-serif; margin: 0; color: #222; }
+header { display: flex; gap: 14px; align-items: center; padding: 8px 14px;
+         border-bottom: 1px solid #ddd; background: #fafaf7; position: sticky; top: 0; z-index: 2; }
+header h1 { font-size: 16px; margin: 0; }
+header input { width: 6em; }
+#status { margin-left: auto; color: #777; }
+#stale { display: none; background: #f39c12; color: #fff; padding: 2px 8px; border-radius: 3px; }
+body.stale #stale { display: inline; }
+body.stale #plot svg { opacity: 0.55; }
+#plot { position: relative; overflow: hidden; cursor: grab; user-select: none; min-height: 200px; }
+#plot.dragging { cursor: grabbing; }
+#plot svg { display: block; }
+#info { position: fixed; right: 14px; bottom: 14px; max-width: 460px; background: #fff;
+        border: 1px solid #bbb; border-radius: 4px; padding: 8px 10px; box-shadow: 0 2px 6px #0002;
+        display: none; z-index: 3; }
+#info .src { color: #1f5fa8; font-family: monospace; }
+#below { display: flex; gap: 28px; padding: 10px 14px; align-items: flex-start; }
+table { border-collapse: collapse; }
+th, td { text-align: left; padding: 2px 10px 2px 0; }
+th { color: #777; }
+tbody tr:nth-child(odd) { background: #f4f4f0; }
+#diagnostics { list-style: none; padding: 0; margin: 0; max-width: 700px; }
+#diagnostics li { padding: 3px 6px; border-left: 3px solid #ccc; margin-bottom: 4px; cursor: pointer; }
+#diagnostics li.error { border-color: #c0392b; }
+#diagnostics li.warning { border-color: #8e44ad; }
+#diagnostics li .place { font-family: monospace; color: #555; }
+h2 { font-size: 13px; color: #777; margin: 0 0 6px; }
+</style>
+</head>
+<body>
+<header>
+  <h1 id="title">scenario</h1>
+  <label>from <input id="from" type="number" step="0.1" min="0"> km</label>
+  <label>to <input id="to" type="number" step="0.1" min="0"> km</label>
+  <button id="show">show</button>
+  <button id="whole">whole line</button>
+  <span id="stale">stale: the sources have errors; this is the last good picture</span>
+  <span id="status">loading</span>
+</header>
+<div id="plot"></div>
+<div id="info"></div>
+<div id="below">
+  <section><h2>timetable</h2>
+    <table id="timetable"><thead><tr><th>#</th><th>station</th><th>position</th>
+      <th>platform</th><th>time</th><th>source</th></tr></thead><tbody></tbody></table>
+  </section>
+  <section><h2 id="diagnostics-title">diagnostics</h2><ul id="diagnostics"></ul></section>
+</div>
+<script>
+"use strict";
+const view = { from: 0, to: -1, line: 0, version: -1, focus: -1,
+               busy: false, again: false, geometry: null, pinned: false };
+const plot = document.getElementById("plot");
+const info = document.getElementById("info");
+const km = (m) => (m / 1000).toFixed(2) + " km";
+
+function text(tag, content, cls) {
+  const e = document.createElement(tag);
+  e.textContent = content;
+  if (cls) e.className = cls;
+  return e;
+}
+
+async function loadModel() {
+  const reply = await fetch("/model.json", { cache: "no-store" });
+  const model = await reply.json();
+  view.version = model.version;
+  document.getElementById("title").textContent = model.scenario + " \u00b7 " + model.train;
+  document.body.classList.toggle("stale", model.stale);
+  if (model.line_m > 0) {
+    view.line = model.line_m;
+    if (view.to < 0) view.to = view.line;
+  }
+  const rows = document.querySelector("#timetable tbody");
+  rows.replaceChildren();
+  model.stations.forEach((st, i) => {
+    const tr = document.createElement("tr");
+    tr.className = "station-row";
+    for (const v of [String(i + 1), st.name, km(st.at_m),
+                     km(st.from_m) + " \u2013 " + km(st.to_m), st.time, st.src])
+      tr.appendChild(text("td", v));
+    tr.addEventListener("click", () => focusOn(st.at_m));
+    rows.appendChild(tr);
+  });
+  const list = document.getElementById("diagnostics");
+  list.replaceChildren();
+  for (const d of model.diagnostics) {
+    const li = document.createElement("li");
+    li.className = "diagnostic " + d.severity;
+    const place = d.file + (d.line > 0 ? ":" + d.line + ":" + d.column : "");
+    li.appendChild(text("span", place, "place"));
+    li.appendChild(document.createTextNode(" " + d.severity +
+        (d.code ? " " + d.code : "") + ": " + d.message));
+    if (d.metre >= 0) li.title = "at " + km(d.metre) + ": click to show it on the track";
+    li.addEventListener("click", () => { if (d.metre >= 0) focusOn(d.metre); });
+    list.appendChild(li);
+  }
+  document.getElementById("diagnostics-title").textContent =
+      "diagnostics: " + model.errors + " error(s), " + model.warnings + " warning(s)";
+  if (!model.has_picture) plot.textContent = "no picture: the sources have not compiled yet";
+  return model;
+}
+
+function showRange() {
+  document.getElementById("from").value = (view.from / 1000).toFixed(2);
+  document.getElementById("to").value = (view.to / 1000).toFixed(2);
+}
+
+// One request at a time; a change meanwhile asks again once it is done.
+async function loadPlot() {
+  if (view.busy) { view.again = true; return; }
+  view.busy = true;
+  showRange();
+  const started = performance.now();
+  try {
+    const width = Math.max(600, Math.floor(plot.clientWidth || window.innerWidth));
+    const url = "/plot.svg?from=" + Math.round(view.from) + "&to=" + Math.round(view.to) +
+                "&width=" + width + "&v=" + view.version;
+    const reply = await fetch(url, { cache: "no-store" });
+    if (reply.ok) {
+      const svg = await reply.text();
+      plot.innerHTML = svg.replace(/^<\?xml[^>]*>\s*/, "");
+      const root = plot.querySelector("svg");
+      view.geometry = {
+        from: +root.dataset.fromM, to: +root.dataset.toM,
+        left: +root.dataset.plotLeft, width: +root.dataset.plotWidth,
+        top: +root.dataset.profilesTop, bottom: +root.dataset.profilesBottom };
+      drawFocus(root);
+      window.lastPlotMs = performance.now() - started;
+      document.getElementById("status").textContent =
+          "version " + view.version + " \u00b7 drawn in " + window.lastPlotMs.toFixed(0) + " ms";
+    }
+  } finally {
+    view.busy = false;
+    if (view.again) { view.again = false; loadPlot(); }
+  }
+}
+
+function drawFocus(root) {
+  const g = view.geometry;
+  if (view.focus < g.from || view.focus > g.to) return;
+  const x = g.left + (view.focus - g.from) / (g.to - g.from) * g.width;
+  const mark = document.createElementNS("http://www.w3.org/2000/svg", "line");
+  for (const [k, v] of [["id", "focus"], ["x1", x], ["x2", x], ["y1", g.top - 30],
+                        ["y2", g.bottom], ["stroke", "#e0007a"], ["stroke-width", 2.5]])
+    mark.setAttribute(k, v);
+  root.appendChild(mark);
+}
+
+function setRange(from, to) {
+  const span = Math.min(Math.max(to - from, 100), view.line);
+  from = Math.min(Math.max(from, 0), view.line - span);
+  view.from = from;
+  view.to = from + span;
+  loadPlot();
+}
+
+function focusOn(metre) {
+  view.focus = metre;
+  setRange(metre - 1000, metre + 1000);
+}
+
+function metreAt(clientX) {
+  const g = view.geometry;
+  const box = plot.querySelector("svg").getBoundingClientRect();
+  return g.from + (clientX - box.left - g.left) / g.width * (g.to - g.from);
+}
+
+plot.addEventListener("wheel", (e) => {
+  if (!view.geometry) return;
+  e.preventDefault();
+  const at = Math.min(Math.max(metreAt(e.clientX), view.from), view.to);
+  const factor = e.deltaY > 0 ? 1.25 : 0.8;
+  setRange(at - (at - view.from) * factor, at + (view.to - at) * factor);
+}, { passive: false });
+
+let drag = null;
+plot.addEventListener("mousedown", (e) => {
+  if (!view.geometry) return;
+  drag = { x: e.clientX, from: view.from, to: view.to, moved: false };
+  plot.classList.add("dragging");
+});
+window.addEventListener("mousemove", (e) => {
+  if (!drag) return;
+  const dx = e.clientX - drag.x;
+  if (Math.abs(dx) > 2) drag.moved = true;
+  const metres = dx / view.geometry.width * (drag.to - drag.from);
+  setRange(drag.from - metres, drag.to - metres);
+});
+window.addEventListener("mouseup", () => {
+  plot.classList.remove("dragging");
+  setTimeout(() => { drag = null; }, 0);
+});
+
+// A mark's values are its tooltip text; its source place, data-src.
+function markOf(target) {
+  for (let e = target; e && e !== plot; e = e.parentNode) {
+    if (e.dataset && e.dataset.src) return e;
+    const title = e.querySelector && e.querySelector(":scope > title");
+    if (title && e.tagName !== "svg") return e;
+  }
+  return null;
+}
+function showMark(mark) {
+  const title = mark.querySelector(":scope > title");
+  info.replaceChildren(text("div", title ? title.textContent : ""));
+  if (mark.dataset.src) info.appendChild(text("div", mark.dataset.src, "src"));
+  info.style.display = "block";
+}
+plot.addEventListener("mouseover", (e) => {
+  if (view.pinned) return;
+  const mark = markOf(e.target);
+  if (mark) showMark(mark); else info.style.display = "none";
+});
+plot.addEventListener("click", (e) => {
+  if (drag && drag.moved) return;
+  const mark = markOf(e.target);
+  view.pinned = !!mark;
+  if (mark) showMark(mark); else info.style.display = "none";
+});
+
+document.getElementById("show").addEventListener("click", () => {
+  setRange(parseFloat(document.getElementById("from").value) * 1000,
+           parseFloat(document.getElementById("to").value) * 1000);
+});
+document.getElementById("whole").addEventListener("click", () => setRange(0, view.line));
+for (const id of ["from", "to"])
+  document.getElementById(id).addEventListener("keydown", (e) => {
+    if (e.key === "Enter") document.getElementById("show").click();
+  });
+window.addEventListener("resize", () => loadPlot());
+
+async function refresh() {
+  await loadModel();
+  await loadPlot();
+}
+const events = new EventSource("/events");
+events.onmessage = (e) => { if (+e.data !== view.version) refresh(); };
+refresh();
+</script>
+</body>
+</html>
+)page";
+  return page;
+}
