@@ -67,6 +67,7 @@ std::vector<scenario_names> readings_of_train_source(std::string_view name) {
 
 std::vector<scenario_names> source_pairs_among(std::vector<std::string> names) {
   std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
   std::vector<scenario_names> pairs;
   for (const std::string& line : names) {
     std::string scenario;

@@ -5,55 +5,52 @@
 
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "tool/authoring/check.h"
 
-namespace {
-
-compile_context source_context(const std::string& dir,
-                               const std::string& scenario,
-                               const std::string& train) {
-  compile_context ctx;
-  ctx.scenario_name = scenario;
-  ctx.train_name = train;
-  // Never the empty string: the platform would join it at the root.
-  ctx.files.directory = dir.empty() ? "." : dir;
-  ctx.files.headless = true;
-  ctx.files.keep_sources = true;
-  ctx.collect_warnings = true;
-  return ctx;
+std::unique_ptr<source_model> compile_sources(
+    const author_settings& s, const diagnostic_options& options) {
+  auto m = std::make_unique<source_model>();
+  m->ctx = author_context(s);
+  memory_disk nothing;
+  if (!s.read_disk) m->ctx.files.memory = &nothing;
+  shown_sources sources = shown_names(s);
+  m->line_file = sources.line_file;
+  m->train_file = sources.train_file;
+  m->result = compile_in_memory(m->ctx, m->disk, plan_flag(s), s.unsaved);
+  // The texts, as the compile read them, are needed only to quote the lines
+  // of diagnostics.
+  if (m->ctx.error_code != 0 || !m->ctx.warnings.empty()) {
+    (void)read_file(m->ctx.files, line_source_name(m->ctx), sources.line_text);
+    (void)read_file(m->ctx.files, train_source_name(m->ctx),
+                    sources.train_text);
+  }
+  m->diagnostics = diagnostics_after(m->ctx, m->result, s, sources, options);
+  m->counts = count_diagnostics(m->diagnostics);
+  return m;
 }
-
-std::string shown(const std::string& dir, const std::string& name) {
-  return dir.empty() ? name : join_path(dir, name);
-}
-
-}  // namespace
 
 std::unique_ptr<source_model> compile_sources(const std::string& dir,
                                               const std::string& scenario,
                                               const std::string& train) {
+  author_settings s;
+  s.dir = dir;
+  s.names = {scenario, train};
+  return compile_sources(s, {false, 0});
+}
+
+std::unique_ptr<source_model> trace_sources(const author_settings& s,
+                                            field_trace& trace,
+                                            bool keep_going) {
   auto m = std::make_unique<source_model>();
-  m->ctx = source_context(dir, scenario, train);
-  m->line_file = shown(dir, line_source_name(m->ctx));
-  m->train_file = shown(dir, train_source_name(m->ctx));
-  shown_sources sources;
-  sources.line_file = m->line_file;
-  sources.train_file = m->train_file;
-  sources.track_file = shown(dir, track_file_name(m->ctx));
-  (void)read_file(m->ctx.files, line_source_name(m->ctx), sources.line_text);
-  (void)read_file(m->ctx.files, train_source_name(m->ctx), sources.train_text);
-  m->result = compile_in_memory(m->ctx, m->disk, 1);
-  compile_context pass;
-  const bool with_pass = m->ctx.error_code != 0;
-  memory_disk pass_disk;
-  if (with_pass) {
-    pass = source_context(dir, scenario, train);
-    pass.keep_going = true;
-    (void)compile_in_memory(pass, pass_disk, 1);
-  }
-  m->diagnostics = compile_diagnostics(
-      m->ctx, m->result, with_pass ? &pass : nullptr, sources, {false, 0});
-  m->counts = count_diagnostics(m->diagnostics);
+  m->ctx = author_context(s);
+  m->ctx.keep_going = keep_going;
+  m->ctx.trace = &trace;
+  memory_disk nothing;
+  if (!s.read_disk) m->ctx.files.memory = &nothing;
+  shown_sources shown = shown_names(s);
+  m->line_file = shown.line_file;
+  m->train_file = shown.train_file;
+  m->result = compile_in_memory(m->ctx, m->disk, plan_flag(s), s.unsaved);
+  m->ctx.trace = nullptr;
   return m;
 }
 

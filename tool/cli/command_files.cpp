@@ -1,13 +1,11 @@
 #include "tool/cli/command_files.h"
 
-#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <system_error>
 
 #include "base/terminal_text.h"
 #include "model/compile_context.h"
 #include "model/file_names.h"
-#include "run/run_sequence.h"
 
 bool may_write_files(const platform_files& files, const std::string& shown_dir,
                      const std::vector<std::string>& names, bool force,
@@ -46,16 +44,4 @@ bool make_directory(const std::string& dir, std::ostream& err) {
       << (ec ? ec.message() : std::string("a file of that name is there"))
       << '\n';
   return false;
-}
-
-void add_name_options(CLI::App& command, std::string& scenario,
-                      std::string& train) {
-  scenario = embedded_scenario_name;
-  train = embedded_train_name;
-  command.add_option("--scenario", scenario, "the scenario name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
-  command.add_option("--train", train, "the train name")
-      ->check(name_fault, "NAME")
-      ->capture_default_str();
 }

@@ -9,10 +9,6 @@
 
 #include "platform/platform.h"
 
-namespace CLI {
-class App;
-}
-
 // Whether the files `names` of `files` may be written: always with `force`;
 // otherwise only when none of them exists. Each that does is reported as
 // "DIR/NAME already exists" (the bare name when `shown_dir` is empty), then
@@ -28,11 +24,6 @@ struct file_place {
   std::string name;
 };
 file_place place_of(const std::string& path);
-
-// The --scenario and --train options of a command, defaulting to the
-// embedded scenario's names, each checked by name_fault.
-void add_name_options(CLI::App& command, std::string& scenario,
-                      std::string& train);
 
 // Makes `dir` (and the folders above it) when it does not exist; a command
 // that writes files into it calls this first. Empty stands for the current

@@ -1,6 +1,7 @@
 #include "tool/cli/explain.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,18 +13,13 @@
 #include "reader/grammar.h"
 #include "run/error_messages.h"
 #include "run/run_sequence.h"
-#include "tool/authoring/check.h"
 #include "tool/authoring/field_account.h"
+#include "tool/authoring/source_model.h"
+#include "tool/authoring/sources.h"
 
 namespace {
 
 constexpr int status_stopped = 2;
-constexpr std::string_view line_suffix = "_linea.txt";
-constexpr std::string_view train_suffix = "-.txt";
-
-bool ends_with(std::string_view s, std::string_view end) {
-  return s.size() > end.size() && s.substr(s.size() - end.size()) == end;
-}
 
 // FILE:LINE, when `what` ends in a colon and digits.
 bool split_file_line(const std::string& what, std::string& file,
@@ -68,36 +64,6 @@ void split_path(const std::string& path, std::string& dir, std::string& name) {
   name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The scenario and train names of a source, and which source it is. A
-// train source's name holds the scenario name, which may itself hold '_':
-// the scenario is the one whose line source stands beside it.
-std::string source_names(const platform_files& files, const std::string& name,
-                         const std::string& train_option, compile_context& ctx,
-                         error_source& source) {
-  if (ends_with(name, line_suffix)) {
-    ctx.scenario_name = name.substr(0, name.size() - line_suffix.size());
-    ctx.train_name = train_option.empty() ? embedded_train_name : train_option;
-    source = error_source::line_source;
-    return "";
-  }
-  if (!ends_with(name, train_suffix))
-    return name +
-           " is no source: a line source is named NAME_linea.txt and a train "
-           "source NAME_TRAIN-.txt";
-  const std::string stem = name.substr(0, name.size() - train_suffix.size());
-  for (std::size_t i = stem.find('_'); i != std::string::npos;
-       i = stem.find('_', i + 1)) {
-    const std::string scenario = stem.substr(0, i);
-    if (!file_exists(files, scenario + std::string(line_suffix))) continue;
-    ctx.scenario_name = scenario;
-    ctx.train_name = stem.substr(i + 1);
-    source = error_source::train_source;
-    return "";
-  }
-  return "no line source SCENARIO_linea.txt stands beside " + name +
-         ": a train source is read over the grid of its line";
-}
-
 // The line of the text, without its line end; false when there is none.
 bool line_text(const std::string& text, std::int32_t line, std::string& out) {
   std::size_t start = 0;
@@ -116,19 +82,24 @@ int explain_line(const explain_options& o, const std::string& path,
   std::string dir;
   std::string name;
   split_path(path, dir, name);
-  compile_context ctx;
-  ctx.files.directory = dir.empty() ? "." : dir;
-  ctx.files.headless = true;
-  ctx.files.keep_sources = true;
-  ctx.collect_warnings = true;
-  error_source source = error_source::none;
-  const std::string fault = source_names(ctx.files, name, o.train, ctx, source);
-  if (!fault.empty()) {
-    err << "scenario_tool: error: " << terminal_safe(fault) << '\n';
+  const source_choice choice = choose_source_pair(
+      folder_file_names(dir), dir, name,
+      o.train.empty() ? std::nullopt : std::optional<std::string>(o.train));
+  if (!choice.ok()) {
+    err << "scenario_tool: error: " << choice.fault << '\n';
     return status_stopped;
   }
+  std::string scenario;
+  const error_source source = scenario_of_line_source(name, scenario)
+                                  ? error_source::line_source
+                                  : error_source::train_source;
+  author_settings s;
+  s.dir = dir;
+  s.names = choice.names;
+  platform_files files;
+  files.directory = dir.empty() ? "." : dir;
   std::string text;
-  const step_result read = read_file(ctx.files, name, text);
+  const step_result read = read_file(files, name, text);
   if (!read.ok()) {
     err << "scenario_tool: error: " << terminal_safe(read.detail) << '\n';
     return status_stopped;
@@ -141,10 +112,8 @@ int explain_line(const explain_options& o, const std::string& path,
   }
 
   field_trace trace;
-  ctx.trace = &trace;
-  memory_disk disk;
-  (void)compile_in_memory(ctx, disk, 1);
-
+  const std::unique_ptr<source_model> m = trace_sources(s, trace, false);
+  const compile_context& ctx = m->ctx;
   out << terminal_safe(path) << ':' << line << ": " << terminal_safe(written)
       << '\n';
   bool any = false;

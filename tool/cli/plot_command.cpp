@@ -14,13 +14,12 @@
 #include "tool/authoring/diagnostics.h"
 #include "tool/authoring/source_model.h"
 #include "tool/authoring/stale_build.h"
-#include "tool/cli/command_files.h"
+#include "tool/cli/compile_options.h"
 #include "tool/plot/plot.h"
 
 namespace {
 
 constexpr int status_error = 1;
-constexpr int status_stopped = 2;
 
 // Reads and decodes one file of the scenario; false (reported) on a fault.
 template <typename model>
@@ -88,10 +87,11 @@ void set_range(const plot_options& o, plot_input& in) {
 
 // The picture of the sources compiled in memory; sources with errors give
 // none, only their diagnostics.
-int plot_sources_in_memory(const plot_options& o, const char* why,
-                           std::ostream& out, std::ostream& err) {
+int plot_sources_in_memory(const plot_options& o, const scenario_names& pair,
+                           const char* why, std::ostream& out,
+                           std::ostream& err) {
   const std::unique_ptr<source_model> m =
-      compile_sources(o.dir, o.scenario, o.train);
+      compile_sources(o.dir, pair.scenario, pair.train);
   if (!m->drawable()) {
     print_diagnostics(m->diagnostics, false, err);
     err << "scenario_tool: no picture drawn: " << m->counts.errors
@@ -121,7 +121,7 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
                    "the directory of the scenario (default: the current "
                    "directory)")
       ->check(CLI::ExistingDirectory);
-  add_name_options(*command, o.scenario, o.train);
+  add_pair_options(*command, o.scenario, o.train);
   command
       ->add_option("--from", o.from_km,
                    "draw the line from this kilometre (default: its start)")
@@ -148,9 +148,12 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
         << " must lie beyond --from " << o.from_km << '\n';
     return status_stopped;
   }
+  scenario_names pair;
+  if (!choose_pair(o.dir, o.scenario, o.train, pair, err))
+    return status_stopped;
   compile_context ctx;
-  ctx.scenario_name = o.scenario;
-  ctx.train_name = o.train;
+  ctx.scenario_name = pair.scenario;
+  ctx.train_name = pair.train;
   ctx.files.directory = o.dir.empty() ? "." : o.dir;
   const std::vector<std::string> sources = {line_source_name(ctx),
                                             train_source_name(ctx)};
@@ -163,9 +166,11 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
       (older_than(ctx.files, track_file_name(ctx), sources) ||
        older_than(ctx.files, line_table_file_name(ctx), sources) ||
        older_than(ctx.files, line_profile_file_name(ctx), {sources[0]}));
-  if (!o.from_binaries && have_sources && (!have_binaries || stale))
+  // Without binary files the sources are drawn, and when they are missing
+  // too, the plot says so as check does.
+  if (!o.from_binaries && (!have_binaries || (have_sources && stale)))
     return plot_sources_in_memory(
-        o,
+        o, pair,
         have_binaries ? "the binary files are older than the sources"
                       : "there are no binary files",
         out, err);
@@ -195,8 +200,8 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
                                    {line_source_name(ctx)}, err);
 
   plot_input in;
-  in.scenario_name = o.scenario;
-  in.train_name = o.train;
+  in.scenario_name = pair.scenario;
+  in.train_name = pair.train;
   in.grid = &grid;
   in.table = &table;
   in.curves = has_plan ? &curves : nullptr;

@@ -18,13 +18,14 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <ostream>
 #include <string>
 
 struct plot_options {
-  std::string dir;  // empty: the current directory
-  std::string scenario;
-  std::string train;
+  std::string dir;                      // empty: the current directory
+  std::optional<std::string> scenario;  // empty: the one pair of the folder
+  std::optional<std::string> train;
   std::string out_file;
   double from_km = -1;         // < 0: the start of the line
   double to_km = -1;           // < 0: the end of the line

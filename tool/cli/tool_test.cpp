@@ -15,7 +15,7 @@
 #include "test/run_fixture.h"
 #include "test/temp_dir.h"
 #include "test/tool_run.h"
-#include "tool/authoring/check.h"
+#include "tool/authoring/session.h"
 #include "tool/cli/tool_main.h"
 
 namespace {

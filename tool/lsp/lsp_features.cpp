@@ -11,7 +11,9 @@
 #include "reader/format_reference.h"
 #include "reader/grammar.h"
 #include "run/run_sequence.h"
-#include "tool/authoring/check.h"
+#include "tool/authoring/session.h"
+#include "tool/authoring/source_model.h"
+#include "tool/authoring/sources.h"
 #include "tool/authoring/field_account.h"
 
 namespace {
@@ -19,12 +21,6 @@ namespace {
 using json = nlohmann::json;
 
 constexpr int request_failed = -32803;
-constexpr std::string_view line_suffix = "_linea.txt";
-constexpr std::string_view train_suffix = "-.txt";
-
-bool ends_with(std::string_view s, std::string_view end) {
-  return s.size() > end.size() && s.substr(s.size() - end.size()) == end;
-}
 
 // ---------------------------------------------------------------------------
 // Documents and their pairs
@@ -37,15 +33,6 @@ const lsp_document* open_document(const lsp_server& server,
   return nullptr;
 }
 
-bool source_exists(const lsp_server& server, const std::string& dir,
-                   const std::string& name) {
-  if (open_document(server, dir, name) != nullptr) return true;
-  if (!server.read_disk) return false;
-  platform_files files;
-  files.directory = dir;
-  return file_exists(files, name);
-}
-
 // The pair of sources a document belongs to, and which of them it is.
 struct source_pair {
   std::string dir;
@@ -55,91 +42,62 @@ struct source_pair {
   std::string fault;  // a train source with no line source beside it
 };
 
-// The train of a line source: one the editor holds open, else the first
-// beside it on disk, else the embedded train (whose source the compile then
-// reports missing).
-std::string train_for(const lsp_server& server, const std::string& dir,
-                      const std::string& scenario) {
-  const std::string prefix = scenario + "_";
-  const auto train_of = [&](const std::string& name) -> std::string {
-    if (name.size() <= prefix.size() + train_suffix.size() ||
-        name.compare(0, prefix.size(), prefix) != 0 ||
-        !ends_with(name, train_suffix))
-      return "";
-    return name.substr(prefix.size(),
-                       name.size() - prefix.size() - train_suffix.size());
-  };
-  std::set<std::string> open;
+// The names of the files in a document's folder as the server sees them:
+// those the editor holds, and those on disk when it may read the disk.
+std::vector<std::string> folder_names(const lsp_server& server,
+                                      const std::string& dir) {
+  std::vector<std::string> names =
+      server.read_disk ? folder_file_names(dir) : std::vector<std::string>{};
   for (const auto& [uri, d] : server.documents)
-    if (d.dir == dir && !train_of(d.name).empty())
-      open.insert(train_of(d.name));
-  if (!open.empty()) return *open.begin();
-  std::set<std::string> on_disk;
-  std::error_code ec;
-  if (server.read_disk)
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-      const std::string train = train_of(entry.path().filename().string());
-      if (!train.empty()) on_disk.insert(train);
-    }
-  return on_disk.empty() ? embedded_train_name : *on_disk.begin();
+    if (d.dir == dir) names.push_back(d.name);
+  return names;
 }
 
-// False for a document that is no source.
+// False for a document that is no source. Its pair is found by the rule
+// check follows (tool/authoring/sources.h).
 bool find_pair(const lsp_server& server, const lsp_document& d,
                source_pair& pair) {
   pair.dir = d.dir;
   if (d.dir.empty()) return false;
-  if (ends_with(d.name, line_suffix)) {
-    pair.scenario = d.name.substr(0, d.name.size() - line_suffix.size());
-    pair.train = train_for(server, d.dir, pair.scenario);
-    pair.which = error_source::line_source;
-    return true;
-  }
-  if (!ends_with(d.name, train_suffix)) return false;
-  pair.which = error_source::train_source;
-  // The scenario name may itself hold '_': it is the one whose line source
-  // stands beside the train source.
-  const std::string stem =
-      d.name.substr(0, d.name.size() - train_suffix.size());
-  for (std::size_t i = stem.find('_'); i != std::string::npos;
-       i = stem.find('_', i + 1)) {
-    if (!source_exists(server, d.dir,
-                       stem.substr(0, i) + std::string(line_suffix)))
-      continue;
-    pair.scenario = stem.substr(0, i);
-    pair.train = stem.substr(i + 1);
-    return true;
-  }
-  pair.fault = "no line source SCENARIO_linea.txt stands beside " + d.name +
-               ": a train source is read over the grid of its line";
+  std::string scenario;
+  const bool line = scenario_of_line_source(d.name, scenario);
+  if (!line && readings_of_train_source(d.name).empty()) return false;
+  pair.which = line ? error_source::line_source : error_source::train_source;
+  const source_choice choice = choose_source_pair(folder_names(server, d.dir),
+                                                  d.dir, d.name, std::nullopt);
+  pair.scenario = choice.names.scenario;
+  pair.train = choice.names.train;
+  pair.fault = choice.fault;
   return true;
 }
 
 std::string line_name(const source_pair& p) {
-  return p.scenario + std::string(line_suffix);
+  return line_source_file(p.scenario);
 }
 std::string train_name(const source_pair& p) {
-  return p.scenario + "_" + p.train + std::string(train_suffix);
+  return train_source_file(p.scenario, p.train);
 }
 
-// A context for the pair as check makes one, and the texts the editor holds
-// for it. Without the disk, a source the editor does not hold is missing.
-compile_context pair_context(const source_pair& p) {
-  compile_context ctx;
-  ctx.scenario_name = p.scenario;
-  ctx.train_name = p.train;
-  ctx.files.directory = p.dir;
-  ctx.files.headless = true;
-  ctx.files.keep_sources = true;
-  ctx.collect_warnings = true;
-  return ctx;
-}
+// The author's compile of the pair, with the texts the editor holds
+// standing in for the files. Without the disk, a source the editor does not
+// hold is missing.
+author_settings pair_settings(const lsp_server& server, const source_pair& p);
+
 source_texts unsaved_texts(const lsp_server& server, const source_pair& p) {
   source_texts texts;
   for (const std::string& name : {line_name(p), train_name(p)})
     if (const lsp_document* d = open_document(server, p.dir, name))
       texts[name] = d->text.bytes;
   return texts;
+}
+
+author_settings pair_settings(const lsp_server& server, const source_pair& p) {
+  author_settings s;
+  s.dir = p.dir;
+  s.names = {p.scenario, p.train};
+  s.read_disk = server.read_disk;
+  s.unsaved = unsaved_texts(server, p);
+  return s;
 }
 
 // Whether DIR/NAME is a source of the pair of a document the editor holds:
@@ -347,15 +305,8 @@ std::vector<json> pair_diagnostics(const lsp_server& server,
   }
   shown_source line = shown_for(server, pair, line_name(pair));
   shown_source train = shown_for(server, pair, train_name(pair));
-  shown_sources names;
-  names.line_file = line.path;
-  names.train_file = train.path;
-  compile_context ctx = pair_context(pair);
-  names.track_file = join_path(pair.dir, track_file_name(ctx));
-  memory_disk nothing;
-  if (!server.read_disk) ctx.files.memory = &nothing;
   const std::vector<diagnostic> list =
-      check_in_memory(ctx, 1, unsaved_texts(server, pair), names, {});
+      compile_sources(pair_settings(server, pair), {})->diagnostics;
 
   published line_list;
   published train_list;
@@ -407,13 +358,7 @@ namespace {
 // reading goes on past each faulty row, so an outline survives an error.
 void trace_pair(const lsp_server& server, const source_pair& pair,
                 bool keep_going, field_trace& trace) {
-  compile_context ctx = pair_context(pair);
-  ctx.keep_going = keep_going;
-  ctx.trace = &trace;
-  memory_disk nothing;
-  if (!server.read_disk) ctx.files.memory = &nothing;
-  memory_disk disk;
-  (void)compile_in_memory(ctx, disk, 1, unsaved_texts(server, pair));
+  (void)trace_sources(pair_settings(server, pair), trace, keep_going);
 }
 
 const row_rule* row_of(int index) {

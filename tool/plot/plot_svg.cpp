@@ -13,7 +13,7 @@
 #include "output/file_format.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "tool/authoring/check.h"
+#include "tool/authoring/session.h"
 #include "tool/inspect/model_views.h"
 #include "tool/plot/plot.h"
 
