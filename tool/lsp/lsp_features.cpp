@@ -11,10 +11,10 @@
 #include "reader/format_reference.h"
 #include "reader/grammar.h"
 #include "run/run_sequence.h"
+#include "tool/authoring/field_account.h"
 #include "tool/authoring/session.h"
 #include "tool/authoring/source_model.h"
 #include "tool/authoring/sources.h"
-#include "tool/authoring/field_account.h"
 
 namespace {
 
