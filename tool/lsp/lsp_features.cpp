@@ -63,8 +63,17 @@ bool find_pair(const lsp_server& server, const lsp_document& d,
   const bool line = scenario_of_line_source(d.name, scenario);
   if (!line && readings_of_train_source(d.name).empty()) return false;
   pair.which = line ? error_source::line_source : error_source::train_source;
-  const source_choice choice = choose_source_pair(folder_names(server, d.dir),
-                                                  d.dir, d.name, std::nullopt);
+  const std::vector<std::string> names = folder_names(server, d.dir);
+  source_choice choice = choose_source_pair(names, d.dir, d.name, std::nullopt);
+  // A train source the editor holds open beside the line source names the
+  // train, as --train does on the command line.
+  std::set<std::string> open_trains;
+  for (const auto& [uri, other] : server.documents)
+    for (const scenario_names& reading : readings_of_train_source(other.name))
+      if (other.dir == d.dir && reading.scenario == scenario)
+        open_trains.insert(reading.train);
+  if (line && !choice.ok() && open_trains.size() == 1)
+    choice = choose_source_pair(names, d.dir, d.name, *open_trains.begin());
   pair.scenario = choice.names.scenario;
   pair.train = choice.names.train;
   pair.fault = choice.fault;
