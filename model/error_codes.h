@@ -66,6 +66,14 @@ struct error_code_info {
   std::string_view position;
   std::string_view meaning;
   bool own;  // one of this build's own codes, 104 and up
+  // A fault of a whole source file, not of one of its rows (a missing source,
+  // one without its general section).
+  bool whole_file = false;
+  // A code that one cause repeats row after row: a table that is full (too
+  // many stations, boards with text or mountains) or a grid that ends too
+  // soon (rows beyond it, gradients filling past it, after a shortened line).
+  // Shown once, at its first row.
+  bool repeats_one_cause = false;
 };
 
 inline constexpr error_code_info error_catalogue[] = {
@@ -91,7 +99,7 @@ inline constexpr error_code_info error_catalogue[] = {
     {code_too_many_stations, code_origin::train_source, "",
      "too many stations: the next station slot reaches the texts of the "
      "indicator boards",
-     false},
+     false, false, true},
     {code_no_free_cell_before_signal, code_origin::markers, "signal cell × 50",
      "no free cell for a signal-code marker before a signal ahead of a "
      "slowdown warning board",
@@ -103,7 +111,8 @@ inline constexpr error_code_info error_catalogue[] = {
     {code_no_free_cell_in_slowdown, code_origin::markers, "cell × 50",
      "no free cell for a signal-code marker inside or after a slowdown", false},
     {code_beyond_grid, code_origin::either, "row",
-     "a row's position lies beyond the end of the track grid", false},
+     "a row's position lies beyond the end of the track grid", false, false,
+     true},
     {code_signal_cell_taken, code_origin::train_source, "signal",
      "a signal falls on a cell that is not free", false},
     {code_warning_board_cell_taken, code_origin::train_source, "slowdown start",
@@ -127,9 +136,9 @@ inline constexpr error_code_info error_catalogue[] = {
      "out of range, or a file fault)",
      false},
     {code_no_line_source, code_origin::line_source, "",
-     "the line source does not exist", false},
+     "the line source does not exist", false, true},
     {code_no_general_section, code_origin::line_source, "",
-     "the line source holds no [generale] section", false},
+     "the line source holds no [generale] section", false, true},
     {code_no_curve_class, code_origin::line_source, "",
      "a curve row names no curve class from 1 to 6, or the plan passes metre "
      "1,000,000",
@@ -137,13 +146,13 @@ inline constexpr error_code_info error_catalogue[] = {
     {code_board_slots_used_up, code_origin::line_source, "board",
      "too many indicator boards with text: no line table slot is left for "
      "this board's text",
-     true},
+     true, false, true},
     {code_too_many_mountains, code_origin::line_source, "mountain start",
-     "more than 80 mountain rows", true},
+     "more than 80 mountain rows", true, false, true},
     {code_mountain_outside_grid, code_origin::line_source, "mountain start",
      "a mountain stretch reaches outside the track grid", true},
     {code_gradient_beyond_grid, code_origin::line_source, "gradient row",
-     "gradient rows fill beyond the end of the track grid", true},
+     "gradient rows fill beyond the end of the track grid", true, false, true},
     {code_curve_beyond_plan, code_origin::line_source, "curve start",
      "a curve runs beyond the end of the track plan", true},
     {code_signal_before_origin, code_origin::train_source, "signal",
@@ -164,4 +173,40 @@ inline const error_code_info* find_error_code(std::int32_t code) {
   for (const error_code_info& entry : error_catalogue)
     if (entry.code == code) return &entry;
   return nullptr;
+}
+
+// Whether a code is a fault of a whole source, and whether one cause repeats
+// it row after row (error_code_info); false for a code never recorded.
+inline bool is_whole_file_code(std::int32_t code) {
+  const error_code_info* info = find_error_code(code);
+  return info != nullptr && info->whole_file;
+}
+inline bool repeats_one_cause(std::int32_t code) {
+  const error_code_info* info = find_error_code(code);
+  return info != nullptr && info->repeats_one_cause;
+}
+
+// The header checks: after the reading, the compile puts its header values
+// and the race code into places of the model that no row may take. When one
+// is taken the run stops with the check's number (" Errore n. 1250").
+struct header_check_info {
+  std::string_view number;
+  std::string_view meaning;
+};
+inline constexpr header_check_info header_check_values = {
+    "1250",
+    "no place for the header values: cell 1 of the track (the first 25 m of "
+    "the line) holds a feature with a first value, or the track has no cell "
+    "1"};
+inline constexpr header_check_info header_check_race_code = {
+    "1251",
+    "no place for the race code: cell 1 of the track (the first 25 m of the "
+    "line) holds a feature with a second value"};
+
+// The meaning of a header check by its number.
+inline std::string_view header_check_meaning(std::string_view number) {
+  for (const header_check_info& check :
+       {header_check_values, header_check_race_code})
+    if (check.number == number) return check.meaning;
+  return "a header place of the model is taken";
 }

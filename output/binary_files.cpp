@@ -31,8 +31,8 @@ void next_profile_piece(void* state, std::vector<std::uint8_t>& piece) {
   p.next_entry = to;
 }
 
-step_result header_taken(const char* number) {
-  return step_fail(step_code::header_check, number);
+step_result header_taken(const header_check_info& check) {
+  return step_fail(step_code::header_check, std::string(check.number));
 }
 
 }  // namespace
@@ -42,13 +42,16 @@ step_result header_step(compile_context& ctx) {
   track_cell* cell1 = cell_at(ctx.grid, 1);
   // A grid of one cell (or none) has no place for the header values; the
   // simulator would find no header, so this is refused like a taken place.
-  if (header == nullptr || cell1 == nullptr) return header_taken("1250");
+  if (header == nullptr || cell1 == nullptr)
+    return header_taken(header_check_values);
 
-  if (header->num_a != 0 || cell1->value1 != 0) return header_taken("1250");
+  if (header->num_a != 0 || cell1->value1 != 0)
+    return header_taken(header_check_values);
   header->num_a = header_scenario_mark;
   cell1->value1 = header_track_mark;
 
-  if (header->time_s != 0 || cell1->value2 != 0) return header_taken("1251");
+  if (header->time_s != 0 || cell1->value2 != 0)
+    return header_taken(header_check_race_code);
   header->time_s = codice_gara_st(ctx);
   cell1->value2 = codice_gara_og(ctx);
   return step_ok();

@@ -84,17 +84,6 @@ void place_at(diagnostic& d, const quoted_sources& s, error_source where,
   if (column > 0) d.end_column = field_end_column(text, column);
 }
 
-std::string header_check_meaning(const std::string& number) {
-  if (number == "1250")
-    return "no place for the header values: cell 1 of the track (the first "
-           "25 m of the line) holds a feature with a first value, or the "
-           "track has no cell 1";
-  if (number == "1251")
-    return "no place for the race code: cell 1 of the track (the first 25 m "
-           "of the line) holds a feature with a second value";
-  return "a header place of the model is taken";
-}
-
 // What a code says: its meaning with its position, and what the reader saw;
 // a reading failure says only what failed, which names the field.
 std::string code_message(const found_error& f) {
@@ -136,10 +125,7 @@ diagnostic coded_diagnostic(const found_error& f, const compile_context& model,
   diagnostic d;
   d.code = f.code;
   d.message = code_message(f);
-  // A missing source (101) or one without its general section (102) is a
-  // fault of the whole file, not of a row.
-  const bool whole_file =
-      f.code == code_no_line_source || f.code == code_no_general_section;
+  const bool whole_file = is_whole_file_code(f.code);
   switch (f.where) {
     case error_source::line_source:
     case error_source::train_source:
@@ -213,22 +199,6 @@ file_order order_of(const found_error& f) {
       break;
   }
   return {3, 0, 0};
-}
-
-// Codes that one cause repeats row after row: a table that is full (too
-// many stations, boards with text or mountains) or a grid that ends too soon
-// (rows beyond it, gradients filling past it, after a shortened line).
-bool repeats_one_cause(std::int32_t code) {
-  switch (code) {
-    case code_too_many_stations:
-    case code_beyond_grid:
-    case code_board_slots_used_up:
-    case code_too_many_mountains:
-    case code_gradient_beyond_grid:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // The codes to show: the program's own first, then those the pass found
@@ -444,10 +414,10 @@ std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
   }
   if (!r.ok() && !stop_follows_from_code(ctx, r)) {
     diagnostic stop;
-    stop.message =
-        r.code == step_code::header_check
-            ? "header check " + r.detail + ": " + header_check_meaning(r.detail)
-            : r.detail;
+    stop.message = r.code == step_code::header_check
+                       ? "header check " + r.detail + ": " +
+                             std::string(header_check_meaning(r.detail))
+                       : r.detail;
     list.push_back(std::move(stop));
   }
   const std::size_t limit = options.max_errors > 0

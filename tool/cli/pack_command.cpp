@@ -10,6 +10,7 @@
 #include "model/file_names.h"
 #include "platform/platform.h"
 #include "tool/cli/command_files.h"
+#include "tool/inspect/dump_schema.h"
 #include "tool/inspect/pack.h"
 #include "tool/json/json_input.h"
 
@@ -77,7 +78,8 @@ int run_pack(const pack_options& o, std::ostream& out, std::ostream& err) {
   bool refused = false;
   for (std::size_t i = 0; i < dump.size(); ++i) {
     const json& object = dump[i];
-    const auto file = object.is_object() ? object.find("file") : object.end();
+    const auto file =
+        object.is_object() ? object.find(dump_key::file) : object.end();
     const std::string name =
         file != object.end() && file->is_string()
             ? base_name(file->get_ref<const std::string&>())

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string_view>
+#include <type_traits>
 
 #include "base/terminal_text.h"
 #include "model/curve_table.h"
@@ -15,6 +16,7 @@
 #include "model/track_grid.h"
 #include "output/file_format.h"
 #include "platform/platform.h"
+#include "tool/inspect/dump_schema.h"
 #include "tool/inspect/model_views.h"
 
 namespace {
@@ -155,15 +157,10 @@ std::string stretch_meaning(stretch_field field, const stretch_run& r) {
 
 json cell_json(std::size_t index, const track_cell& c) {
   json j;
-  j["cell"] = index;
-  j["kind"] = c.kind;
+  j[dump_key::cell] = index;
+  j[dump_key::kind] = c.kind;
   j["kind_name"] = cell_kind_name(c.kind);
-  j["value1"] = c.value1;
-  j["value2"] = c.value2;
-  j["value3"] = c.value3;
-  j["value4"] = c.value4;
-  j["timer"] = c.timer;
-  j["approach"] = c.approach;
+  visit_cell_values(c, [&](const char* name, auto value) { j[name] = value; });
   signal_parts s;
   speed_board_parts b;
   const cell_kind_info* info = find_cell_kind(c.kind);
@@ -190,7 +187,9 @@ json cell_json(std::size_t index, const track_cell& c) {
 json runs_json(const track_grid& grid, stretch_field field) {
   json list = json::array();
   for (const stretch_run& r : stretch_runs(grid, field)) {
-    json j = {{"from_cell", r.first}, {"to_cell", r.last}, {"value", r.value}};
+    json j = {{dump_key::from_cell, r.first},
+              {dump_key::to_cell, r.last},
+              {dump_key::value, r.value}};
     if (field == stretch_field::mountain && r.value != 0)
       j["tunnel"] = r.tunnel;
     list.push_back(j);
@@ -201,19 +200,19 @@ json runs_json(const track_grid& grid, stretch_field field) {
 json track_json(const std::string& name, std::size_t size,
                 const track_grid& grid) {
   json j;
-  j["file"] = name;  // invalid UTF-8 in a path is replaced on output
-  j["kind"] = "track";
-  j["bytes"] = size;
-  j["cell_count"] = grid.cells.size();
+  j[dump_key::file] = name;  // invalid UTF-8 in a path is replaced on output
+  j[dump_key::kind] = kind_word(binary_kind::track);
+  j[dump_key::bytes] = size;
+  j[dump_key::cell_count] = grid.cells.size();
   json cells = json::array();
   for (std::size_t i = 0; i < grid.cells.size(); ++i)
     if (holds_anything(grid.cells[i]))
       cells.push_back(cell_json(i, grid.cells[i]));
-  j["cells"] = cells;
-  j["runs"] = {{"gradient", runs_json(grid, stretch_field::gradient)},
-               {"speed_limit", runs_json(grid, stretch_field::speed_limit)},
-               {"adhesion", runs_json(grid, stretch_field::adhesion)},
-               {"mountain", runs_json(grid, stretch_field::mountain)}};
+  j[dump_key::cells] = cells;
+  json runs = json::object();
+  for (const stretch_member& m : stretch_members)
+    runs[m.name] = runs_json(grid, m.field);
+  j[dump_key::runs] = runs;
   return j;
 }
 
@@ -305,25 +304,15 @@ std::string slot_summary(int slot, const line_record& r) {
 
 json slot_json(int slot, const line_record& r) {
   json j;
-  j["slot"] = slot;
+  j[dump_key::slot] = slot;
   const slot_role role = role_of_slot(slot, r);
   j["role"] = slot_role_name(role);
-  j["kind"] = r.kind;
-  j["from_m"] = r.from_m;
-  j["to_m"] = r.to_m;
-  j["at_m"] = r.at_m;
-  j["opt_a"] = r.opt_a;
-  j["label"] = label_utf8(r.label);
-  j["num_a"] = r.num_a;
-  j["num_b"] = r.num_b;
-  j["num_c"] = r.num_c;
-  j["num_d"] = r.num_d;
-  j["num_e"] = r.num_e;
-  j["opt_b"] = r.opt_b;
-  j["opt_c"] = r.opt_c;
-  j["opt_d"] = r.opt_d;
-  j["opt_e"] = r.opt_e;
-  j["time_s"] = r.time_s;
+  visit_record_fields(r, [&](const char* name, const auto& value) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
+      j[name] = label_utf8(value);
+    else
+      j[name] = value;
+  });
   if (role == slot_role::scenario_header) {
     j["race_code"] = r.time_s;
   } else if (role == slot_role::train_header) {
@@ -337,15 +326,15 @@ json slot_json(int slot, const line_record& r) {
 json table_json(const std::string& name, std::size_t size,
                 const line_table& table) {
   json j;
-  j["file"] = name;  // invalid UTF-8 in a path is replaced on output
-  j["kind"] = "table";
-  j["bytes"] = size;
+  j[dump_key::file] = name;  // invalid UTF-8 in a path is replaced on output
+  j[dump_key::kind] = kind_word(binary_kind::table);
+  j[dump_key::bytes] = size;
   json slots = json::array();
   for (int slot = 0; slot < line_table_slots; ++slot) {
     const line_record& r = table.slots[static_cast<std::size_t>(slot)];
     if (slot_shown(slot, r)) slots.push_back(slot_json(slot, r));
   }
-  j["slots"] = slots;
+  j[dump_key::slots] = slots;
   return j;
 }
 
@@ -411,10 +400,10 @@ json coordinate_json(const curve_table& curves, std::int64_t m, int c) {
 json profile_json(const std::string& name, std::size_t size,
                   const curve_table& curves, std::int32_t every_m) {
   json j;
-  j["file"] = name;  // invalid UTF-8 in a path is replaced on output
-  j["kind"] = "profile";
-  j["bytes"] = size;
-  j["last_metre"] = curves.last_metre;
+  j[dump_key::file] = name;  // invalid UTF-8 in a path is replaced on output
+  j[dump_key::kind] = kind_word(binary_kind::profile);
+  j[dump_key::bytes] = size;
+  j[dump_key::last_metre] = curves.last_metre;
   json counts = json::array();
   for (int c = 0; c < 2; ++c) {
     const tag_counts n = count_tags(curves, c);
@@ -427,10 +416,10 @@ json profile_json(const std::string& name, std::size_t size,
   j["last_computed_metre"] = last_computed_metre(curves);
   json points = json::array();
   for (std::int64_t m : sample_metres(curves, every_m))
-    points.push_back({{"m", m},
-                      {"x", coordinate_json(curves, m, 0)},
-                      {"y", coordinate_json(curves, m, 1)}});
-  j["points"] = points;
+    points.push_back({{dump_key::metre, m},
+                      {dump_key::x, coordinate_json(curves, m, 0)},
+                      {dump_key::y, coordinate_json(curves, m, 1)}});
+  j[dump_key::points] = points;
   return j;
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <set>
 #include <sstream>
+#include <type_traits>
 
 #include "base/terminal_text.h"
 #include "model/compile_context.h"
@@ -12,6 +13,7 @@
 #include "model/track_grid.h"
 #include "output/file_format.h"
 #include "platform/platform.h"
+#include "tool/inspect/dump_schema.h"
 #include "tool/inspect/model_views.h"
 #include "tool/json/json_input.h"
 
@@ -145,20 +147,21 @@ void lay_runs(const std::vector<cell_run>& runs,
 bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
                 std::string& fault) {
   std::int64_t count = 0;
-  if (!integer_field(object, "cell_count", 1, most_cells, "", count, fault))
+  if (!integer_field(object, dump_key::cell_count, 1, most_cells, "", count,
+                     fault))
     return false;
   track_grid grid;
   grid.cells.resize(static_cast<std::size_t>(count));
   std::vector<bool> given(grid.cells.size(), false);
 
   const json* cells = nullptr;
-  if (!array_field(object, "cells", "", cells, fault)) return false;
+  if (!array_field(object, dump_key::cells, "", cells, fault)) return false;
   for (std::size_t i = 0; i < cells->size(); ++i) {
     const std::string where = item("cells", i);
     if (!object_at(*cells, i, where, fault)) return false;
     const json& c = (*cells)[i];
     std::int64_t index = 0;
-    if (!integer_field(c, "cell", 0, count - 1, where, index, fault))
+    if (!integer_field(c, dump_key::cell, 0, count - 1, where, index, fault))
       return false;
     const auto at = static_cast<std::size_t>(index);
     if (given[at]) {
@@ -167,31 +170,21 @@ bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
     }
     given[at] = true;
     track_cell& cell = grid.cells[at];
-    if (!typed_field(c, "kind", where, cell.kind, fault) ||
-        !typed_field(c, "value1", where, cell.value1, fault) ||
-        !typed_field(c, "value2", where, cell.value2, fault) ||
-        !typed_field(c, "value3", where, cell.value3, fault) ||
-        !typed_field(c, "value4", where, cell.value4, fault) ||
-        !typed_field(c, "timer", where, cell.timer, fault) ||
-        !typed_field(c, "approach", where, cell.approach, fault))
-      return false;
+    bool read = typed_field(c, dump_key::kind, where, cell.kind, fault);
+    visit_cell_values(cell, [&](const char* name, auto& value) {
+      read = read && typed_field(c, name, where, value, fault);
+    });
+    if (!read) return false;
   }
 
-  const auto runs = object.find("runs");
+  const auto runs = object.find(dump_key::runs);
   if (runs == object.end() || !runs->is_object()) {
     fault = "runs is missing";
     return false;
   }
-  struct field {
-    const char* name;
-    std::uint8_t track_cell::*member;
-  };
-  for (const field f : {field{"gradient", &track_cell::gradient},
-                        field{"speed_limit", &track_cell::speed_limit},
-                        field{"adhesion", &track_cell::adhesion},
-                        field{"mountain", &track_cell::mountain}}) {
+  for (const stretch_member& f : stretch_members) {
     const json* list = nullptr;
-    if (!array_field(*runs, f.name, "runs", list, fault)) return false;
+    if (!array_field(*runs, f.name, dump_key::runs, list, fault)) return false;
     std::vector<cell_run> laid;
     laid.reserve(list->size());
     for (std::size_t i = 0; i < list->size(); ++i) {
@@ -201,11 +194,11 @@ bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
       std::int64_t from = 0;
       std::int64_t to = 0;
       std::uint8_t value = 0;
-      if (!integer_field((*list)[i], "from_cell", 0, count - 1, where, from,
-                         fault) ||
-          !integer_field((*list)[i], "to_cell", from, count - 1, where, to,
-                         fault) ||
-          !typed_field((*list)[i], "value", where, value, fault))
+      if (!integer_field((*list)[i], dump_key::from_cell, 0, count - 1, where,
+                         from, fault) ||
+          !integer_field((*list)[i], dump_key::to_cell, from, count - 1, where,
+                         to, fault) ||
+          !typed_field((*list)[i], dump_key::value, where, value, fault))
         return false;
       laid.push_back({static_cast<std::size_t>(from),
                       static_cast<std::size_t>(to) + 1, value});
@@ -220,7 +213,7 @@ bool pack_track(const json& object, std::vector<std::uint8_t>& bytes,
 // of the label.
 bool label_bytes(const json& slot, const std::string& where, std::string& label,
                  std::string& fault) {
-  const auto found = slot.find("label");
+  const auto found = slot.find(dump_key::label);
   if (found == slot.end() || !found->is_string()) {
     fault = where + ".label" +
             (found == slot.end() ? " is missing" : " is not a string");
@@ -250,37 +243,29 @@ bool pack_table(const json& object, std::vector<std::uint8_t>& bytes,
                 std::string& fault) {
   compile_context ctx;
   const json* slots = nullptr;
-  if (!array_field(object, "slots", "", slots, fault)) return false;
+  if (!array_field(object, dump_key::slots, "", slots, fault)) return false;
   std::set<std::int64_t> given;
   for (std::size_t i = 0; i < slots->size(); ++i) {
     const std::string where = item("slots", i);
     if (!object_at(*slots, i, where, fault)) return false;
     const json& s = (*slots)[i];
     std::int64_t slot = 0;
-    if (!integer_field(s, "slot", 0, line_table_slots - 1, where, slot, fault))
+    if (!integer_field(s, dump_key::slot, 0, line_table_slots - 1, where, slot,
+                       fault))
       return false;
     if (!given.insert(slot).second) {
       fault = where + ": slot " + std::to_string(slot) + " is given twice";
       return false;
     }
     line_record& r = ctx.table.slots[static_cast<std::size_t>(slot)];
-    if (!typed_field(s, "kind", where, r.kind, fault) ||
-        !typed_field(s, "from_m", where, r.from_m, fault) ||
-        !typed_field(s, "to_m", where, r.to_m, fault) ||
-        !typed_field(s, "at_m", where, r.at_m, fault) ||
-        !typed_field(s, "opt_a", where, r.opt_a, fault) ||
-        !label_bytes(s, where, r.label, fault) ||
-        !typed_field(s, "num_a", where, r.num_a, fault) ||
-        !typed_field(s, "num_b", where, r.num_b, fault) ||
-        !typed_field(s, "num_c", where, r.num_c, fault) ||
-        !typed_field(s, "num_d", where, r.num_d, fault) ||
-        !typed_field(s, "num_e", where, r.num_e, fault) ||
-        !typed_field(s, "opt_b", where, r.opt_b, fault) ||
-        !typed_field(s, "opt_c", where, r.opt_c, fault) ||
-        !typed_field(s, "opt_d", where, r.opt_d, fault) ||
-        !typed_field(s, "opt_e", where, r.opt_e, fault) ||
-        !typed_field(s, "time_s", where, r.time_s, fault))
-      return false;
+    bool read = true;
+    visit_record_fields(r, [&](const char* name, auto& value) {
+      if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
+        read = read && label_bytes(s, where, value, fault);
+      else
+        read = read && typed_field(s, name, where, value, fault);
+    });
+    if (!read) return false;
   }
   const step_result written = line_table_bytes(ctx, bytes);
   if (!written.ok()) {
@@ -322,12 +307,12 @@ bool coordinate(const json& point, const char* key, const std::string& where,
 bool pack_profile(const json& object, std::vector<std::uint8_t>& bytes,
                   std::string& fault) {
   std::int64_t last = 0;
-  if (!integer_field(object, "last_metre", 0,
+  if (!integer_field(object, dump_key::last_metre, 0,
                      std::numeric_limits<std::int32_t>::max() - 1, "", last,
                      fault))
     return false;
   const json* points = nullptr;
-  if (!array_field(object, "points", "", points, fault)) return false;
+  if (!array_field(object, dump_key::points, "", points, fault)) return false;
   if (points->size() != static_cast<std::size_t>(last) + 1) {
     fault = "points holds " + std::to_string(points->size()) +
             " points for metres 0 to " + std::to_string(last) +
@@ -341,9 +326,10 @@ bool pack_profile(const json& object, std::vector<std::uint8_t>& bytes,
     if (!object_at(*points, i, where, fault)) return false;
     const auto m = static_cast<std::int64_t>(i);
     std::int64_t given = 0;
-    if (!integer_field((*points)[i], "m", m, m, where, given, fault) ||
-        !coordinate((*points)[i], "x", where, curves, m, 0, fault) ||
-        !coordinate((*points)[i], "y", where, curves, m, 1, fault))
+    if (!integer_field((*points)[i], dump_key::metre, m, m, where, given,
+                       fault) ||
+        !coordinate((*points)[i], dump_key::x, where, curves, m, 0, fault) ||
+        !coordinate((*points)[i], dump_key::y, where, curves, m, 1, fault))
       return false;
   }
   bytes = line_profile_bytes(curves);
@@ -358,7 +344,7 @@ bool pack_object(const json& object, std::vector<std::uint8_t>& bytes,
     fault = "not an object";
     return false;
   }
-  const auto kind = object.find("kind");
+  const auto kind = object.find(dump_key::kind);
   binary_kind k = binary_kind::track;
   if (kind == object.end() || !kind->is_string() ||
       !kind_from_word(kind->get_ref<const std::string&>(), k)) {
