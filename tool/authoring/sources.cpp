@@ -9,7 +9,8 @@
 
 namespace {
 
-bool has(const std::vector<std::string>& names, const std::string& name) {
+bool holds_name(const std::vector<std::string>& names,
+                const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -97,7 +98,8 @@ source_choice choose_source_pair(const std::vector<std::string>& names,
   // The scenario name may itself hold '_': it is the one whose line source
   // stands beside the train source.
   for (const scenario_names& reading : readings)
-    if (has(names, line_source_file(reading.scenario))) return {reading, ""};
+    if (holds_name(names, line_source_file(reading.scenario)))
+      return {reading, ""};
   return {{},
           "no line source SCENARIO_linea.txt stands beside " +
               terminal_safe(source) +

@@ -52,18 +52,6 @@ bool ends_with_svg(const std::string& path) {
   return end == ".svg";
 }
 
-bool older_than(const platform_files& files, const std::string& binary,
-                const std::vector<std::string>& sources) {
-  std::int64_t built = 0;
-  if (!file_modified_time(files, binary, built)) return false;
-  for (const std::string& source : sources) {
-    std::int64_t changed = 0;
-    if (file_modified_time(files, source, changed) && changed > built)
-      return true;
-  }
-  return false;
-}
-
 int write_picture(const std::string& out_file, const std::string& svg,
                   std::ostream& err) {
   const std::filesystem::path target(out_file);
@@ -163,9 +151,11 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
                              file_exists(ctx.files, line_table_file_name(ctx));
   const bool stale =
       have_binaries &&
-      (older_than(ctx.files, track_file_name(ctx), sources) ||
-       older_than(ctx.files, line_table_file_name(ctx), sources) ||
-       older_than(ctx.files, line_profile_file_name(ctx), {sources[0]}));
+      (!source_newer_than(ctx.files, track_file_name(ctx), sources).empty() ||
+       !source_newer_than(ctx.files, line_table_file_name(ctx), sources)
+            .empty() ||
+       !source_newer_than(ctx.files, line_profile_file_name(ctx), {sources[0]})
+            .empty());
   // Without binary files the sources are drawn, and when they are missing
   // too, the plot says so as check does.
   if (!o.from_binaries && (!have_binaries || (have_sources && stale)))
