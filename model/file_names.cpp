@@ -37,13 +37,13 @@ std::string train_card_file(std::string_view scenario, std::string_view train) {
   return joined(scenario, train, "_scheda_treno.txt");
 }
 std::string line_profile_file(std::string_view scenario) {
-  return std::string(scenario) + "_linea.dat";
+  return std::string(scenario) + std::string(line_profile_suffix);
 }
 std::string line_table_file(std::string_view scenario, std::string_view train) {
-  return joined(scenario, train, ".sim");
+  return joined(scenario, train, line_table_suffix);
 }
 std::string track_file(std::string_view scenario, std::string_view train) {
-  return joined(scenario, train, ".dat");
+  return joined(scenario, train, track_file_suffix);
 }
 
 bool scenario_of_line_source(std::string_view name, std::string& scenario) {

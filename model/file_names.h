@@ -17,6 +17,9 @@
 
 inline constexpr std::string_view line_source_suffix = "_linea.txt";
 inline constexpr std::string_view train_source_suffix = "-.txt";
+inline constexpr std::string_view line_profile_suffix = "_linea.dat";
+inline constexpr std::string_view line_table_suffix = ".sim";
+inline constexpr std::string_view track_file_suffix = ".dat";
 
 std::string line_source_file(std::string_view scenario);
 std::string train_source_file(std::string_view scenario,

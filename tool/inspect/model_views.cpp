@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "model/file_names.h"
 #include "model/stored_values.h"
 
 namespace {
@@ -28,11 +29,11 @@ bool ends_with(std::string_view name, std::string_view tail) {
 }  // namespace
 
 bool kind_from_name(std::string_view name, binary_kind& kind) {
-  if (ends_with(name, "_linea.dat")) {
+  if (ends_with(name, line_profile_suffix)) {
     kind = binary_kind::profile;
-  } else if (ends_with(name, ".sim")) {
+  } else if (ends_with(name, line_table_suffix)) {
     kind = binary_kind::table;
-  } else if (ends_with(name, ".dat")) {
+  } else if (ends_with(name, track_file_suffix)) {
     kind = binary_kind::track;
   } else {
     return false;
