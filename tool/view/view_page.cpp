@@ -1,11 +1,6 @@
-// The page of `scenario_tool view`. It holds no data of its own: it fetches
-// /model.json and /plot.svg, and fetches them again when /events names a new
-// version. The picture is drawn by the server, with the plot's own drawing,
-// for the stretch and width the page asks for; zoom and pan only change
-// those and ask again, at most one request at a time.
-#include <string>
+#include "tool/view/view_page.h"
 
-#include "tool/view/view.h"
+#include <string>
 
 const std::string& view_page_html() {
   static const std::string page = R"page(<!DOCTYPE html>
