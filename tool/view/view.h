@@ -15,7 +15,7 @@
 // This is the command's entry; its pieces are the state they share
 // (view_state.h), the answers to requests (requests.h), the Host rule
 // (view_hosts.h), the server loop (view_server.h) and the page
-// (view_page.h).
+// (view_page.h, built in from page/).
 #pragma once
 
 #include <ostream>
