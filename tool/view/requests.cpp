@@ -1,6 +1,7 @@
 #include "tool/view/requests.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -45,6 +46,47 @@ std::string time_text(std::int32_t seconds) {
   return buffer;
 }
 
+// The timetable's stations, from a compile a picture is drawn from.
+nlohmann::json stations_json(const source_model& good) {
+  nlohmann::json stations = nlohmann::json::array();
+  const line_table& table = good.ctx.table;
+  for (const auto& [slot, origin] : good.ctx.slot_owners) {
+    const line_record* r = slot_at(table, slot);
+    if (r == nullptr || !slot_used(*r) ||
+        role_of_slot(slot, *r) != slot_role::station)
+      continue;
+    const std::string& file = origin.where == error_source::line_source
+                                  ? good.line_file
+                                  : good.train_file;
+    stations.push_back({{"name", label_utf8(r->label)},
+                        {"at_m", r->at_m},
+                        {"from_m", r->from_m},
+                        {"to_m", r->to_m},
+                        {"time", time_text(r->time_s)},
+                        {"kind", r->kind},
+                        {"src", file + ":" + std::to_string(origin.line)}});
+  }
+  return stations;
+}
+
+// The diagnostics as `check --diagnostics-format json` writes them, so that
+// the page and check cannot tell an author different things; each, and each
+// of its notes, with the metre it is about beside its fields, where a click
+// shows the track.
+nlohmann::json diagnostics_with_metres(const source_model& m) {
+  nlohmann::json list =
+      nlohmann::json::parse(diagnostics_json(m.diagnostics), nullptr, false);
+  // diagnostics_json writes JSON, with anything that is not UTF-8 replaced.
+  assert(!list.is_discarded() && list.size() == m.diagnostics.size());
+  for (std::size_t i = 0; i < m.diagnostics.size(); ++i) {
+    const diagnostic& d = m.diagnostics[i];
+    list[i]["metre"] = diagnostic_metre(m, d);
+    for (std::size_t n = 0; n < d.notes.size(); ++n)
+      list[i]["notes"][n]["metre"] = diagnostic_metre(m, d.notes[n]);
+  }
+  return list;
+}
+
 std::string model_json(const view_state& state) {
   nlohmann::json j;
   j["version"] = state.version;
@@ -54,39 +96,12 @@ std::string model_json(const view_state& state) {
   const source_model* latest = state.latest.get();
   j["has_picture"] = good != nullptr;
   j["stale"] = good != nullptr && good != latest;
-  nlohmann::json stations = nlohmann::json::array();
-  if (good != nullptr) {
-    const line_table& table = good->ctx.table;
-    j["line_m"] = table.slots[slot_train_line_data].to_m;
-    for (const auto& [slot, origin] : good->ctx.slot_owners) {
-      const line_record* r = slot_at(table, slot);
-      if (r == nullptr || !slot_used(*r) ||
-          role_of_slot(slot, *r) != slot_role::station)
-        continue;
-      const std::string& file = origin.where == error_source::line_source
-                                    ? good->line_file
-                                    : good->train_file;
-      stations.push_back({{"name", label_utf8(r->label)},
-                          {"at_m", r->at_m},
-                          {"from_m", r->from_m},
-                          {"to_m", r->to_m},
-                          {"time", time_text(r->time_s)},
-                          {"kind", r->kind},
-                          {"src", file + ":" + std::to_string(origin.line)}});
-    }
-  }
-  j["stations"] = stations;
-  nlohmann::json list = nlohmann::json::array();
-  if (latest != nullptr)
-    for (const diagnostic& d : latest->diagnostics) {
-      nlohmann::json item = {
-          {"file", d.file},       {"line", d.line},
-          {"column", d.column},   {"severity", severity_word(d.level)},
-          {"message", d.message}, {"metre", diagnostic_metre(*latest, d)}};
-      if (d.code != 0) item["code"] = d.code;
-      list.push_back(item);
-    }
-  j["diagnostics"] = list;
+  if (good != nullptr)
+    j["line_m"] = good->ctx.table.slots[slot_train_line_data].to_m;
+  j["stations"] =
+      good != nullptr ? stations_json(*good) : nlohmann::json::array();
+  j["diagnostics"] = latest != nullptr ? diagnostics_with_metres(*latest)
+                                       : nlohmann::json::array();
   j["errors"] = latest != nullptr ? latest->counts.errors : 0;
   j["warnings"] = latest != nullptr ? latest->counts.warnings : 0;
   // Labels are taken as Latin-1; anything else the sources hold is replaced

@@ -30,6 +30,10 @@ struct view_response {
 // and the event stream (/events). Anything else is refused: a Host that is
 // not one the server serves (421), a method other than GET and HEAD (405),
 // a path with ".." (400) and any other path (404).
+//
+// The model's diagnostics are those `check --diagnostics-format json` writes
+// for the same sources (tool/authoring/diagnostics.h), notes included, each
+// with `metre` beside its fields: the place on the line it is about, or -1.
 view_response handle_view_request(view_state& state, const view_request& r);
 
 // One message of the event stream, naming a version.

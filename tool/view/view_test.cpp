@@ -103,6 +103,35 @@ TEST(view, a_broken_source_keeps_the_last_good_picture_marked_stale) {
   EXPECT_EQ(model["diagnostics"].size(), 0u);
 }
 
+// The page tells an author what check does: the model's diagnostics are the
+// objects `check --diagnostics-format json` writes for the same folder, notes
+// included, each with the metre of its place beside them.
+TEST(view, diagnostics_are_those_of_check_with_their_notes) {
+  view_fixture f;
+  // A second signal at 2000 m: error 16 at its row (54), and a note at the
+  // row that took the cell first (52).
+  f.edit_train("segnale,    5000,", "segnale,    2000,");
+  ASSERT_TRUE(refresh_view_if_changed(f.state));
+  const tool_result check = run_scenario_tool(
+      {"check", "--dir", f.dir.path(), "--diagnostics-format", "json"});
+  EXPECT_EQ(check.status, 1);
+  const nlohmann::json expected = nlohmann::json::parse(check.err);
+  ASSERT_EQ(expected.size(), 1u) << check.err;
+  ASSERT_EQ(expected[0]["notes"].size(), 1u) << check.err;
+  EXPECT_EQ(expected[0]["notes"][0]["line"], 52);
+
+  nlohmann::json shown =
+      nlohmann::json::parse(f.get("/model.json").body)["diagnostics"];
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]["metre"], 2000);
+  EXPECT_EQ(shown[0]["notes"][0]["metre"], 2000);
+  for (nlohmann::json& d : shown) {
+    d.erase("metre");
+    for (nlohmann::json& note : d["notes"]) note.erase("metre");
+  }
+  EXPECT_EQ(shown, expected);
+}
+
 TEST(view, a_real_socket_refuses_bad_requests_and_keeps_serving) {
   served_view v;
   ASSERT_GT(v.port(), 0) << v.err.str();

@@ -36,20 +36,37 @@ async function loadModel() {
   const list = document.getElementById("diagnostics");
   list.replaceChildren();
   for (const d of model.diagnostics) {
-    const li = document.createElement("li");
-    li.className = "diagnostic " + d.severity;
-    const place = d.file + (d.line > 0 ? ":" + d.line + ":" + d.column : "");
-    li.appendChild(text("span", place, "place"));
-    li.appendChild(document.createTextNode(" " + d.severity +
-        (d.code ? " " + d.code : "") + ": " + d.message));
-    if (d.metre >= 0) li.title = "at " + km(d.metre) + ": click to show it on the track";
-    li.addEventListener("click", () => { if (d.metre >= 0) focusOn(d.metre); });
+    const li = diagnosticItem(d);
+    // Each note under its diagnostic: the second place it speaks of.
+    if (d.notes.length > 0) {
+      const notes = document.createElement("ul");
+      notes.className = "notes";
+      for (const note of d.notes) notes.appendChild(diagnosticItem(note));
+      li.appendChild(notes);
+    }
     list.appendChild(li);
   }
   document.getElementById("diagnostics-title").textContent =
       "diagnostics: " + model.errors + " error(s), " + model.warnings + " warning(s)";
   if (!model.has_picture) plot.textContent = "no picture: the sources have not compiled yet";
   return model;
+}
+
+// A diagnostic or a note as check gives it; a click shows its place on the
+// track.
+function diagnosticItem(d) {
+  const li = document.createElement("li");
+  li.className = "diagnostic " + d.severity;
+  const place = (d.file || "") + (d.line > 0 ? ":" + d.line + ":" + d.column : "");
+  li.appendChild(text("span", place, "place"));
+  li.appendChild(document.createTextNode(" " + d.severity +
+      (d.code ? " " + d.code : "") + ": " + d.message));
+  if (d.metre >= 0) li.title = "at " + km(d.metre) + ": click to show it on the track";
+  li.addEventListener("click", (e) => {
+    e.stopPropagation();
+    if (d.metre >= 0) focusOn(d.metre);
+  });
+  return li;
 }
 
 function showRange() {
