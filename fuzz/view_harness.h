@@ -32,7 +32,8 @@
 #include "scenario/embedded_scenario.h"
 #include "scenario/write_document.h"
 #include "tool/view/http.h"
-#include "tool/view/view.h"
+#include "tool/view/requests.h"
+#include "tool/view/view_state.h"
 
 // The served state, made on the first call: the embedded sources in a new
 // private folder under TMPDIR (or /tmp), compiled.

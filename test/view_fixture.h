@@ -15,7 +15,9 @@
 
 #include "platform/net.h"
 #include "test/tool_run.h"
-#include "tool/view/view.h"
+#include "tool/view/requests.h"
+#include "tool/view/view_server.h"
+#include "tool/view/view_state.h"
 
 constexpr const char* view_train_file = "Cendra_Gelsio2_EC 482-.txt";
 

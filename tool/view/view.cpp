@@ -1,194 +1,77 @@
+// The command `view`: compiles the sources once, then serves them
+// (view_server.cpp) on one thread and compiles them again on another
+// whenever they change, until Ctrl-C.
 #include "tool/view/view.h"
 
-#include <algorithm>
-#include <charconv>
 #include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <nlohmann/json.hpp>
-#include <utility>
+#include <csignal>
+#include <thread>
 
-#include "model/stored_values.h"
-#include "platform/platform.h"
-#include "run/run_sequence.h"
-#include "tool/inspect/model_views.h"
-#include "tool/plot/plot.h"
+#include "tool/view/view_server.h"
+#include "tool/view/view_state.h"
 
 namespace {
 
-// With a charset, as they are text.
-constexpr const char* svg_type = "image/svg+xml; charset=utf-8";
-constexpr const char* json_type = "application/json; charset=utf-8";
+// How often the sources are looked at: a change shows within a second.
+constexpr auto watch_time = std::chrono::milliseconds(200);
+// How often Ctrl-C is looked for. The server looks at its stop at least
+// every 100 ms, so a stop takes well under a quarter of a second.
+constexpr auto interrupt_look_time = std::chrono::milliseconds(20);
 
-// The sources' modification times, -1 for a missing one.
-std::pair<std::int64_t, std::int64_t> source_times(const view_state& state) {
-  platform_files files;
-  files.directory = state.dir.empty() ? "." : state.dir;
-  compile_context names;
-  names.scenario_name = state.scenario;
-  names.train_name = state.train;
-  std::int64_t line = -1, train = -1;
-  if (!file_modified_time(files, line_source_name(names), line)) line = -1;
-  if (!file_modified_time(files, train_source_name(names), train)) train = -1;
-  return {line, train};
-}
+// Set by Ctrl-C. A signal handler can do no more than set a flag of this
+// type, so this is the one variable outside any context; run_view turns it
+// into the server's stop.
+volatile std::sig_atomic_t interrupted = 0;
+extern "C" void on_interrupt(int) { interrupted = 1; }
 
-view_response refuse(int status, const std::string& why) {
-  return {status, "text/plain; charset=utf-8", why + "\n", false};
-}
-
-// A number from the query, or `fallback` when it is missing or not one.
-double query_number(const view_request& r, const char* key, double fallback) {
-  const auto it = r.query.find(key);
-  if (it == r.query.end()) return fallback;
-  double v = 0;
-  const char* first = it->second.data();
-  const char* last = first + it->second.size();
-  const auto result = std::from_chars(first, last, v);
-  if (result.ec != std::errc() || result.ptr != last || !std::isfinite(v))
-    return fallback;
-  return v;
-}
-
-std::string time_text(std::int32_t seconds) {
-  if (seconds < 0) return "-";
-  const time_parts t = decode_time_of_day(seconds);
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d",
-                static_cast<int>(t.hours), static_cast<int>(t.minutes),
-                static_cast<int>(t.seconds));
-  return buffer;
-}
-
-std::string model_json(const view_state& state) {
-  nlohmann::json j;
-  j["version"] = state.version;
-  j["scenario"] = state.scenario;
-  j["train"] = state.train;
-  const source_model* good = state.good.get();
-  const source_model* latest = state.latest.get();
-  j["has_picture"] = good != nullptr;
-  j["stale"] = good != nullptr && good != latest;
-  nlohmann::json stations = nlohmann::json::array();
-  if (good != nullptr) {
-    const line_table& table = good->ctx.table;
-    j["line_m"] = table.slots[slot_train_line_data].to_m;
-    for (const auto& [slot, origin] : good->ctx.slot_owners) {
-      const line_record* r = slot_at(table, slot);
-      if (r == nullptr || !slot_used(*r) ||
-          role_of_slot(slot, *r) != slot_role::station)
-        continue;
-      const std::string& file = origin.where == error_source::line_source
-                                    ? good->line_file
-                                    : good->train_file;
-      stations.push_back({{"name", label_utf8(r->label)},
-                          {"at_m", r->at_m},
-                          {"from_m", r->from_m},
-                          {"to_m", r->to_m},
-                          {"time", time_text(r->time_s)},
-                          {"kind", r->kind},
-                          {"src", file + ":" + std::to_string(origin.line)}});
-    }
+// Compiles again whenever a source has changed, until the server stops.
+void watch_sources(view_state& state, const view_server_control& control) {
+  for (;;) {
+    std::this_thread::sleep_for(watch_time);
+    if (control.stop) return;
+    (void)refresh_view_if_changed(state);
   }
-  j["stations"] = stations;
-  nlohmann::json list = nlohmann::json::array();
-  if (latest != nullptr)
-    for (const diagnostic& d : latest->diagnostics) {
-      nlohmann::json item = {
-          {"file", d.file},       {"line", d.line},
-          {"column", d.column},   {"severity", severity_word(d.level)},
-          {"message", d.message}, {"metre", diagnostic_metre(*latest, d)}};
-      if (d.code != 0) item["code"] = d.code;
-      list.push_back(item);
-    }
-  j["diagnostics"] = list;
-  j["errors"] = latest != nullptr ? latest->counts.errors : 0;
-  j["warnings"] = latest != nullptr ? latest->counts.warnings : 0;
-  // Labels are taken as Latin-1; anything else the sources hold is replaced
-  // rather than refused.
-  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// The host as an address names it: an IPv6 literal in brackets.
+std::string url_host(const std::string& host) {
+  return host.find(':') != std::string::npos && host.front() != '['
+             ? "[" + host + "]"
+             : host;
 }
 
 }  // namespace
 
-void refresh_view(view_state& state) {
-  const auto times = source_times(state);
-  std::shared_ptr<const source_model> m =
-      compile_sources(state.dir, state.scenario, state.train);
-  const std::lock_guard<std::mutex> hold(state.lock);
-  state.line_time = times.first;
-  state.train_time = times.second;
-  state.latest = m;
-  if (m->drawable()) state.good = m;
-  ++state.version;
-  state.changed.notify_all();
-}
-
-bool refresh_view_if_changed(view_state& state) {
-  const auto times = source_times(state);
-  {
-    const std::lock_guard<std::mutex> hold(state.lock);
-    if (times.first == state.line_time && times.second == state.train_time)
-      return false;
-  }
+int run_view(const view_options& o, std::ostream& out, std::ostream& err) {
+  view_state state;
+  state.dir = o.dir;
+  state.scenario = o.scenario;
+  state.train = o.train;
   refresh_view(state);
-  return true;
-}
-
-std::int64_t wait_for_version(view_state& state, std::int64_t seen,
-                              int wait_ms) {
-  std::unique_lock<std::mutex> hold(state.lock);
-  state.changed.wait_for(hold, std::chrono::milliseconds(wait_ms), [&] {
-    return state.version != seen || state.stopping;
+  view_server_control control;
+  int status = 0;
+  interrupted = 0;
+  std::signal(SIGINT, on_interrupt);
+  std::signal(SIGTERM, on_interrupt);
+  std::thread server([&] {
+    status = serve_view(state, o.host, o.port, control, err);
+    control.stop = true;
   });
-  return state.version;
-}
-
-std::string view_event_text(std::int64_t version) {
-  return "data: " + std::to_string(version) + "\n\n";
-}
-
-view_response handle_view_request(view_state& state, const view_request& r) {
-  // A page elsewhere could otherwise reach this server through a name that
-  // resolves to this machine (DNS rebinding).
-  if (!view_host_served(state.hosts, r.host))
-    return refuse(421, "this server answers only to " +
-                           (state.hosts.names.empty()
-                                ? std::string("no host")
-                                : state.hosts.names.front() + ":" +
-                                      std::to_string(state.hosts.port)));
-  if (r.method != "GET" && r.method != "HEAD")
-    return refuse(405, "only GET and HEAD");
-  // The server serves no file, but a path that climbs is refused outright,
-  // whether its dots are written or encoded.
-  std::string lower = r.path;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-  if (lower.find("..") != std::string::npos ||
-      lower.find("%2e") != std::string::npos)
-    return refuse(400, "a path must not hold ..");
-  if (r.path == "/")
-    return {200, "text/html; charset=utf-8", view_page_html(), false};
-  if (r.path == "/events") return {200, "text/event-stream", "", true};
-  // The models are never changed once made, so a request draws from its own
-  // reference to one while the watcher may replace them.
-  std::shared_ptr<const source_model> good;
-  {
-    const std::lock_guard<std::mutex> hold(state.lock);
-    if (r.path == "/model.json")
-      return {200, json_type, model_json(state), false};
-    good = state.good;
+  std::thread watcher([&] { watch_sources(state, control); });
+  bool announced = false;
+  while (!control.stop) {
+    if (interrupted != 0) control.stop = true;
+    if (!announced && control.port > 0) {
+      out << "serving " << o.scenario << " \u00b7 " << o.train << " at http://"
+          << url_host(o.host) << ":" << control.port << "/ (Ctrl-C stops)"
+          << std::endl;
+      announced = true;
+    }
+    std::this_thread::sleep_for(interrupt_look_time);
   }
-  if (r.path == "/plot.svg") {
-    if (good == nullptr)
-      return refuse(404, "no picture: the sources have not compiled yet");
-    plot_input in = picture_of(*good);
-    in.from_m = std::max(0.0, query_number(r, "from", 0));
-    in.to_m = query_number(r, "to", -1);
-    in.width_px = std::clamp(query_number(r, "width", 1200), 600.0, 8000.0);
-    in.plan_h_px = 220;
-    in.timetable = false;
-    return {200, svg_type, plot_svg(in), false};
-  }
-  return refuse(404, "nothing here: the page is at /");
+  server.join();
+  watcher.join();
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  return status;
 }

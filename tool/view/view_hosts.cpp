@@ -1,8 +1,9 @@
-// The view server's address and the Host values it answers to (view.h).
+#include "tool/view/view_hosts.h"
+
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/net.h"
-#include "tool/view/view.h"
 
 namespace {
 

@@ -2,33 +2,32 @@
 // connection (platform/net.h), reads each request's head as it arrives
 // (tool/view/http.h), answers it with handle_view_request and writes the answer
 // as the client takes it; the event streams are connections it holds too,
-// written to when the version changes. A watcher thread polls the sources.
+// written to when the version changes.
 //
 // No client can hold what the others need: nothing waits on a client, every
 // connection has a deadline for what it owes (its whole head, the next byte
 // of its answer taken), the connections and the event streams are capped
 // (the oldest makes room for the newest), and a connection keeps at most one
 // head and one answer in memory. The loop looks at the stop flags at least
-// every poll_ms, so Ctrl-C ends it at once whatever the clients do.
+// every poll_ms, so a stop ends it at once whatever the clients do.
+#include "tool/view/view_server.h"
+
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/net.h"
 #include "tool/view/http.h"
-#include "tool/view/view.h"
+#include "tool/view/requests.h"
+#include "tool/view/view_hosts.h"
 
 namespace {
 
 using clock_type = std::chrono::steady_clock;
 
 constexpr int status_stopped = 2;
-// How often the sources are looked at: a change shows within a second.
-constexpr int watch_ms = 200;
 // The longest a turn of the loop waits for a socket: the most a stop waits.
 constexpr int poll_ms = 100;
 // A request's whole head, counted from when the connection starts waiting
@@ -47,12 +46,6 @@ constexpr auto idle_event_time = std::chrono::seconds(15);
 // Requests on one kept-alive connection before it is closed.
 constexpr std::size_t requests_per_connection_max = 100;
 constexpr std::size_t read_chunk_bytes = 16 * 1024;
-
-// Set by Ctrl-C. A signal handler can do no more than set a flag of this
-// type, so this is the one variable outside any context; the loop and the
-// watcher thread read it.
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void on_interrupt(int) { interrupted = 1; }
 
 enum class phase {
   head,    // reading a request's head
@@ -294,7 +287,7 @@ void enforce_deadline(connection& c, clock_type::time_point now) {
 void serve_until_stopped(server& s, net_socket listener,
                          view_server_control& control) {
   std::vector<net_poll_item> items;
-  while (!control.stop && interrupted == 0) {
+  while (!control.stop) {
     items.assign(1, net_poll_item{listener, true, false, false, false});
     for (const connection& c : s.connections) {
       net_poll_item item;
@@ -375,52 +368,8 @@ int serve_view(view_state& state, const std::string& host, int port,
   }
   control.port = taken;
 
-  std::thread watcher([&] {
-    while (!control.stop && interrupted == 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(watch_ms));
-      (void)refresh_view_if_changed(state);
-    }
-    {
-      const std::lock_guard<std::mutex> hold(state.lock);
-      state.stopping = true;
-    }
-    state.changed.notify_all();
-  });
   server s{state, {}, 0};
   serve_until_stopped(s, listener, control);
   net_close(listener);
-  control.stop = true;
-  watcher.join();
   return 0;
-}
-
-int run_view(const view_options& o, std::ostream& out, std::ostream& err) {
-  view_state state;
-  state.dir = o.dir;
-  state.scenario = o.scenario;
-  state.train = o.train;
-  refresh_view(state);
-  view_server_control control;
-  interrupted = 0;
-  std::signal(SIGINT, on_interrupt);
-  std::signal(SIGTERM, on_interrupt);
-  std::thread server([&] {
-    const int status = serve_view(state, o.host, o.port, control, err);
-    if (status != 0) control.port = -status;
-    control.stop = true;
-  });
-  while (control.port == 0 && !control.stop)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  if (control.port > 0) {
-    const std::string host =
-        o.host.find(':') != std::string::npos && o.host.front() != '['
-            ? "[" + o.host + "]"
-            : o.host;
-    out << "serving " << o.scenario << " \u00b7 " << o.train << " at http://"
-        << host << ":" << control.port << "/ (Ctrl-C stops)" << std::endl;
-  }
-  server.join();
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-  return control.port > 0 ? 0 : status_stopped;
 }

@@ -1,5 +1,3 @@
-#include "tool/view/view.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +7,7 @@
 #include <thread>
 
 #include "test/view_fixture.h"
+#include "tool/view/requests.h"
 
 namespace {
 
@@ -86,7 +85,7 @@ TEST(view, a_broken_source_keeps_the_last_good_picture_marked_stale) {
 
   f.edit_train("stazione,   25000,", "stazione,   25020,");
   EXPECT_TRUE(refresh_view_if_changed(f.state));
-  EXPECT_EQ(wait_for_version(f.state, first, 0), first + 1);
+  EXPECT_EQ(f.state.version, first + 1);
   nlohmann::json model = nlohmann::json::parse(f.get("/model.json").body);
   EXPECT_TRUE(model["stale"].get<bool>());
   ASSERT_EQ(model["diagnostics"].size(), 1u);
@@ -102,6 +101,35 @@ TEST(view, a_broken_source_keeps_the_last_good_picture_marked_stale) {
   model = nlohmann::json::parse(f.get("/model.json").body);
   EXPECT_FALSE(model["stale"].get<bool>());
   EXPECT_EQ(model["diagnostics"].size(), 0u);
+}
+
+// The page tells an author what check does: the model's diagnostics are the
+// objects `check --diagnostics-format json` writes for the same folder, notes
+// included, each with the metre of its place beside them.
+TEST(view, diagnostics_are_those_of_check_with_their_notes) {
+  view_fixture f;
+  // A second signal at 2000 m: error 16 at its row (54), and a note at the
+  // row that took the cell first (52).
+  f.edit_train("segnale,    5000,", "segnale,    2000,");
+  ASSERT_TRUE(refresh_view_if_changed(f.state));
+  const tool_result check = run_scenario_tool(
+      {"check", "--dir", f.dir.path(), "--diagnostics-format", "json"});
+  EXPECT_EQ(check.status, 1);
+  const nlohmann::json expected = nlohmann::json::parse(check.err);
+  ASSERT_EQ(expected.size(), 1u) << check.err;
+  ASSERT_EQ(expected[0]["notes"].size(), 1u) << check.err;
+  EXPECT_EQ(expected[0]["notes"][0]["line"], 52);
+
+  nlohmann::json shown =
+      nlohmann::json::parse(f.get("/model.json").body)["diagnostics"];
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]["metre"], 2000);
+  EXPECT_EQ(shown[0]["notes"][0]["metre"], 2000);
+  for (nlohmann::json& d : shown) {
+    d.erase("metre");
+    for (nlohmann::json& note : d["notes"]) note.erase("metre");
+  }
+  EXPECT_EQ(shown, expected);
 }
 
 TEST(view, a_real_socket_refuses_bad_requests_and_keeps_serving) {
@@ -151,92 +179,6 @@ TEST(view, a_real_socket_refuses_bad_requests_and_keeps_serving) {
   EXPECT_EQ(second.port, 0) << "a second server listens on the same port";
   EXPECT_NE(second_err.str().find("cannot listen"), std::string::npos);
   EXPECT_EQ(v.err.str(), "");
-}
-
-// What each --host listens on and answers to. A loopback bind answers to
-// its own spellings; any other warns that the page is open and answers to
-// its own address and the machine's name, a wildcard to any IP literal
-// (which a rebound name can never be).
-TEST(view, each_bind_answers_to_its_own_host_forms) {
-  const struct {
-    const char* host;
-    const char* address;
-    bool open;
-    std::vector<std::pair<std::string, bool>> hosts;  // Host, served
-  } cases[] = {
-      {"127.0.0.1",
-       "127.0.0.1",
-       false,
-       {{"127.0.0.1:8765", true},
-        {"localhost:8765", true},
-        {"LOCALHOST:8765", true},
-        {"[::1]:8765", false},
-        {"127.0.0.1", false},
-        {"127.0.0.1:80", false},
-        {"127.0.0.1:08765", false},
-        {"127.0.0.1:8765x", false},
-        {"127.0.0.1:", false},
-        {"rebound.example:8765", false},
-        {"workstation:8765", false},
-        {"", false}}},
-      {"localhost",
-       "127.0.0.1",
-       false,
-       {{"localhost:8765", true},
-        {"127.0.0.1:8765", true},
-        {"localhost", false},
-        {"10.0.0.1:8765", false}}},
-      {"::1",
-       "::1",
-       false,
-       {{"[::1]:8765", true},
-        {"localhost:8765", true},
-        {"127.0.0.1:8765", false},
-        {"[::1]", false}}},
-      {"0.0.0.0",
-       "0.0.0.0",
-       true,
-       {{"0.0.0.0:8765", true},
-        {"192.168.1.20:8765", true},
-        {"[fe80::1]:8765", true},
-        {"localhost:8765", true},
-        {"workstation:8765", true},
-        {"192.168.1.20:80", false},
-        {"192.168.1.020:8765", false},
-        {"1.2.3:8765", false},
-        {"rebound.example:8765", false}}},
-      {"::",
-       "::",
-       true,
-       {{"[::1]:8765", true},
-        {"10.1.2.3:8765", true},
-        {"Workstation:8765", true},
-        {"rebound.example:8765", false}}},
-      {"192.168.1.20",
-       "192.168.1.20",
-       true,
-       {{"192.168.1.20:8765", true},
-        {"workstation:8765", true},
-        {"192.168.1.21:8765", false},
-        {"localhost:8765", false}}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.host);
-    const view_bind bind = view_bind_of(c.host, "WorkStation");
-    EXPECT_EQ(bind.address, c.address);
-    EXPECT_EQ(bind.open_to_network, c.open);
-    const view_hosts hosts{8765, bind.names, bind.any_ip_literal};
-    for (const auto& [host, served] : c.hosts) {
-      SCOPED_TRACE(host);
-      EXPECT_EQ(view_host_served(hosts, host), served);
-    }
-  }
-  // The served forms without a port when the port is 80.
-  const view_bind bind = view_bind_of("127.0.0.1", "");
-  EXPECT_TRUE(view_host_served({80, bind.names, false}, "localhost"));
-  EXPECT_TRUE(view_host_served({80, bind.names, false}, "127.0.0.1:80"));
-  // A name is no address to listen on: it would be looked up.
-  EXPECT_EQ(view_bind_of("example.org", "").address, "");
 }
 
 // A wildcard bind warns, and answers an honest remote client (any IP

@@ -1,68 +1,3 @@
-// The page of `scenario_tool view`. It holds no data of its own: it fetches
-// /model.json and /plot.svg, and fetches them again when /events names a new
-// version. The picture is drawn by the server, with the plot's own drawing,
-// for the stretch and width the page asks for; zoom and pan only change
-// those and ask again, at most one request at a time.
-#include <string>
-
-#include "tool/view/view.h"
-
-const std::string& view_page_html() {
-  static const std::string page = R"page(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<title>scenario view</title>
-<style>
-body { font: 13px DejaVu Sans, Helvetica, Arial, sans-serif; margin: 0; color: #222; }
-header { display: flex; gap: 14px; align-items: center; padding: 8px 14px;
-         border-bottom: 1px solid #ddd; background: #fafaf7; position: sticky; top: 0; z-index: 2; }
-header h1 { font-size: 16px; margin: 0; }
-header input { width: 6em; }
-#status { margin-left: auto; color: #777; }
-#stale { display: none; background: #f39c12; color: #fff; padding: 2px 8px; border-radius: 3px; }
-body.stale #stale { display: inline; }
-body.stale #plot svg { opacity: 0.55; }
-#plot { position: relative; overflow: hidden; cursor: grab; user-select: none; min-height: 200px; }
-#plot.dragging { cursor: grabbing; }
-#plot svg { display: block; }
-#info { position: fixed; right: 14px; bottom: 14px; max-width: 460px; background: #fff;
-        border: 1px solid #bbb; border-radius: 4px; padding: 8px 10px; box-shadow: 0 2px 6px #0002;
-        display: none; z-index: 3; }
-#info .src { color: #1f5fa8; font-family: monospace; }
-#below { display: flex; gap: 28px; padding: 10px 14px; align-items: flex-start; }
-table { border-collapse: collapse; }
-th, td { text-align: left; padding: 2px 10px 2px 0; }
-th { color: #777; }
-tbody tr:nth-child(odd) { background: #f4f4f0; }
-#diagnostics { list-style: none; padding: 0; margin: 0; max-width: 700px; }
-#diagnostics li { padding: 3px 6px; border-left: 3px solid #ccc; margin-bottom: 4px; cursor: pointer; }
-#diagnostics li.error { border-color: #c0392b; }
-#diagnostics li.warning { border-color: #8e44ad; }
-#diagnostics li .place { font-family: monospace; color: #555; }
-h2 { font-size: 13px; color: #777; margin: 0 0 6px; }
-</style>
-</head>
-<body>
-<header>
-  <h1 id="title">scenario</h1>
-  <label>from <input id="from" type="number" step="0.1" min="0"> km</label>
-  <label>to <input id="to" type="number" step="0.1" min="0"> km</label>
-  <button id="show">show</button>
-  <button id="whole">whole line</button>
-  <span id="stale">stale: the sources have errors; this is the last good picture</span>
-  <span id="status">loading</span>
-</header>
-<div id="plot"></div>
-<div id="info"></div>
-<div id="below">
-  <section><h2>timetable</h2>
-    <table id="timetable"><thead><tr><th>#</th><th>station</th><th>position</th>
-      <th>platform</th><th>time</th><th>source</th></tr></thead><tbody></tbody></table>
-  </section>
-  <section><h2 id="diagnostics-title">diagnostics</h2><ul id="diagnostics"></ul></section>
-</div>
-<script>
 "use strict";
 const view = { from: 0, to: -1, line: 0, version: -1, focus: -1,
                busy: false, again: false, geometry: null, pinned: false };
@@ -101,20 +36,37 @@ async function loadModel() {
   const list = document.getElementById("diagnostics");
   list.replaceChildren();
   for (const d of model.diagnostics) {
-    const li = document.createElement("li");
-    li.className = "diagnostic " + d.severity;
-    const place = d.file + (d.line > 0 ? ":" + d.line + ":" + d.column : "");
-    li.appendChild(text("span", place, "place"));
-    li.appendChild(document.createTextNode(" " + d.severity +
-        (d.code ? " " + d.code : "") + ": " + d.message));
-    if (d.metre >= 0) li.title = "at " + km(d.metre) + ": click to show it on the track";
-    li.addEventListener("click", () => { if (d.metre >= 0) focusOn(d.metre); });
+    const li = diagnosticItem(d);
+    // Each note under its diagnostic: the second place it speaks of.
+    if (d.notes.length > 0) {
+      const notes = document.createElement("ul");
+      notes.className = "notes";
+      for (const note of d.notes) notes.appendChild(diagnosticItem(note));
+      li.appendChild(notes);
+    }
     list.appendChild(li);
   }
   document.getElementById("diagnostics-title").textContent =
       "diagnostics: " + model.errors + " error(s), " + model.warnings + " warning(s)";
   if (!model.has_picture) plot.textContent = "no picture: the sources have not compiled yet";
   return model;
+}
+
+// A diagnostic or a note as check gives it; a click shows its place on the
+// track.
+function diagnosticItem(d) {
+  const li = document.createElement("li");
+  li.className = "diagnostic " + d.severity;
+  const place = (d.file || "") + (d.line > 0 ? ":" + d.line + ":" + d.column : "");
+  li.appendChild(text("span", place, "place"));
+  li.appendChild(document.createTextNode(" " + d.severity +
+      (d.code ? " " + d.code : "") + ": " + d.message));
+  if (d.metre >= 0) li.title = "at " + km(d.metre) + ": click to show it on the track";
+  li.addEventListener("click", (e) => {
+    e.stopPropagation();
+    if (d.metre >= 0) focusOn(d.metre);
+  });
+  return li;
 }
 
 function showRange() {
@@ -253,9 +205,3 @@ async function refresh() {
 const events = new EventSource("/events");
 events.onmessage = (e) => { if (+e.data !== view.version) refresh(); };
 refresh();
-</script>
-</body>
-</html>
-)page";
-  return page;
-}
