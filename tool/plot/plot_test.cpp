@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_geometry.h"
 #include "test/tool_run.h"
 #include "tool/inspect/model_views.h"
 
@@ -34,102 +35,143 @@ bool name_char(char c) {
          c == '_' || c == ':' || c == '.';
 }
 
+// Whether doc[from, to) is text XML allows: no "<", no control character
+// but white space, and "&" only in the five entities and character
+// references.
+bool text_ok(const std::string& doc, std::size_t from, std::size_t to) {
+  for (std::size_t k = from; k < to; ++k) {
+    const auto b = static_cast<unsigned char>(doc[k]);
+    if (b < 0x20 && b != '\n' && b != '\t' && b != '\r') return false;
+    if (doc[k] == '<') return false;
+    if (doc[k] != '&') continue;
+    const std::size_t semi = doc.find(';', k);
+    if (semi == std::string::npos || semi > to) return false;
+    const std::string entity = doc.substr(k + 1, semi - k - 1);
+    if (entity != "amp" && entity != "lt" && entity != "gt" &&
+        entity != "quot" && entity != "apos" &&
+        !(entity.size() > 1 && entity[0] == '#'))
+      return false;
+  }
+  return true;
+}
+
+// The document being checked, how far it is read, the elements still open
+// and those closed, and the first fault found.
+struct xml_reader {
+  explicit xml_reader(const std::string& text) : doc(text) {}
+  const std::string& doc;
+  std::size_t i = 0;
+  std::vector<element> open;
+  std::vector<element> done;
+  std::string fault;
+
+  bool fail(const std::string& what) {
+    fault = what + " at byte " + std::to_string(i);
+    return false;
+  }
+  std::size_t name_end(std::size_t from) const {
+    while (from < doc.size() && name_char(doc[from])) ++from;
+    return from;
+  }
+};
+
+// An end tag whose "<" is at `lt`, read from its name on: it must close the
+// innermost open element, and nothing but space may follow the root's.
+bool read_end_tag(xml_reader& r, std::size_t lt) {
+  const std::size_t end = r.name_end(r.i);
+  const std::string name = r.doc.substr(r.i, end - r.i);
+  if (r.open.empty() || r.open.back().name != name)
+    return r.fail("unexpected </" + name + ">");
+  if (end >= r.doc.size() || r.doc[end] != '>') return r.fail("bad end tag");
+  r.open.back().inner_end = lt;
+  r.done.push_back(r.open.back());
+  r.open.pop_back();
+  r.i = end + 1;
+  if (r.open.empty() &&
+      r.doc.find_first_not_of(" \n", r.i) != std::string::npos)
+    return r.fail("content after the root");
+  return true;
+}
+
+// The attributes of a start tag, up to its ">" or "/>": each quoted, with
+// text XML allows, and none repeated.
+bool read_attributes(xml_reader& r, element& e) {
+  const std::string& doc = r.doc;
+  for (;;) {
+    while (r.i < doc.size() && doc[r.i] == ' ') ++r.i;
+    if (r.i >= doc.size()) return r.fail("unclosed tag");
+    if (doc[r.i] == '>' || doc.compare(r.i, 2, "/>") == 0) return true;
+    const std::size_t name_end = r.name_end(r.i);
+    const std::string attribute = doc.substr(r.i, name_end - r.i);
+    if (attribute.empty() || doc.compare(name_end, 2, "=\"") != 0)
+      return r.fail("bad attribute");
+    const std::size_t value_begin = name_end + 2;
+    const std::size_t value_end = doc.find('"', value_begin);
+    if (value_end == std::string::npos || !text_ok(doc, value_begin, value_end))
+      return r.fail("bad attribute value");
+    if (!e.attributes
+             .emplace(attribute,
+                      doc.substr(value_begin, value_end - value_begin))
+             .second)
+      return r.fail("repeated attribute " + attribute);
+    r.i = value_end + 1;
+  }
+}
+
+// A start tag read from its name on: an empty element is done at once, any
+// other stays open until its end tag.
+bool read_start_tag(xml_reader& r) {
+  element e;
+  const std::size_t end = r.name_end(r.i);
+  e.name = r.doc.substr(r.i, end - r.i);
+  if (e.name.empty()) return r.fail("tag without a name");
+  r.i = end;
+  if (!read_attributes(r, e)) return false;
+  if (r.doc[r.i] == '/') {
+    e.inner_begin = e.inner_end = r.i;
+    r.done.push_back(e);
+    r.i += 2;
+    return true;
+  }
+  e.inner_begin = ++r.i;
+  r.open.push_back(e);
+  return true;
+}
+
 // Checks the part of XML well-formedness a browser insists on: every tag
 // closed in order, attributes quoted and not repeated, "&" only in the five
 // entities and character references, no "<" or control character in text.
 // Returns the elements in document order, or an error in `fault`.
 std::vector<element> parse_xml(const std::string& doc, std::string& fault) {
-  std::vector<element> done;
-  std::vector<element> open;
-  std::size_t i = 0;
-  const auto fail = [&](const std::string& what) {
-    fault = what + " at byte " + std::to_string(i);
+  xml_reader r(doc);
+  const auto failed = [&](const std::string& what) {
+    if (!what.empty()) r.fail(what);
+    fault = r.fault;
     return std::vector<element>{};
   };
-  const auto text_ok = [&](std::size_t from, std::size_t to) {
-    for (std::size_t k = from; k < to; ++k) {
-      const auto b = static_cast<unsigned char>(doc[k]);
-      if (b < 0x20 && b != '\n' && b != '\t' && b != '\r') return false;
-      if (doc[k] == '<') return false;
-      if (doc[k] != '&') continue;
-      const std::size_t semi = doc.find(';', k);
-      if (semi == std::string::npos || semi > to) return false;
-      const std::string entity = doc.substr(k + 1, semi - k - 1);
-      if (entity != "amp" && entity != "lt" && entity != "gt" &&
-          entity != "quot" && entity != "apos" &&
-          !(entity.size() > 1 && entity[0] == '#'))
-        return false;
-    }
-    return true;
-  };
   if (doc.compare(0, 5, "<?xml") == 0) {
-    i = doc.find("?>");
-    if (i == std::string::npos) return fail("unclosed declaration");
-    i += 2;
+    r.i = doc.find("?>");
+    if (r.i == std::string::npos) return failed("unclosed declaration");
+    r.i += 2;
   }
-  while (i < doc.size()) {
-    const std::size_t lt = doc.find('<', i);
+  while (r.i < doc.size()) {
+    const std::size_t lt = doc.find('<', r.i);
     if (lt == std::string::npos) {
-      if (!text_ok(i, doc.size())) return fail("bad text");
+      if (!text_ok(doc, r.i, doc.size())) return failed("bad text");
       break;
     }
-    if (!text_ok(i, lt)) return fail("bad text");
-    if (open.empty() && doc.find_first_not_of(" \n", i) < lt)
-      return fail("text outside the root");
-    i = lt + 1;
-    if (i < doc.size() && doc[i] == '/') {
-      std::size_t end = ++i;
-      while (end < doc.size() && name_char(doc[end])) ++end;
-      const std::string name = doc.substr(i, end - i);
-      if (open.empty() || open.back().name != name)
-        return fail("unexpected </" + name + ">");
-      if (end >= doc.size() || doc[end] != '>') return fail("bad end tag");
-      open.back().inner_end = lt;
-      done.push_back(open.back());
-      open.pop_back();
-      i = end + 1;
-      if (open.empty() && doc.find_first_not_of(" \n", i) != std::string::npos)
-        return fail("content after the root");
-      continue;
-    }
-    element e;
-    std::size_t end = i;
-    while (end < doc.size() && name_char(doc[end])) ++end;
-    e.name = doc.substr(i, end - i);
-    if (e.name.empty()) return fail("tag without a name");
-    i = end;
-    for (;;) {
-      while (i < doc.size() && doc[i] == ' ') ++i;
-      if (i >= doc.size()) return fail("unclosed tag");
-      if (doc[i] == '>' || doc.compare(i, 2, "/>") == 0) break;
-      std::size_t name_end = i;
-      while (name_end < doc.size() && name_char(doc[name_end])) ++name_end;
-      const std::string attribute = doc.substr(i, name_end - i);
-      if (attribute.empty() || doc.compare(name_end, 2, "=\"") != 0)
-        return fail("bad attribute");
-      const std::size_t value_begin = name_end + 2;
-      const std::size_t value_end = doc.find('"', value_begin);
-      if (value_end == std::string::npos || !text_ok(value_begin, value_end))
-        return fail("bad attribute value");
-      if (!e.attributes
-               .emplace(attribute,
-                        doc.substr(value_begin, value_end - value_begin))
-               .second)
-        return fail("repeated attribute " + attribute);
-      i = value_end + 1;
-    }
-    if (doc[i] == '/') {
-      e.inner_begin = e.inner_end = i;
-      done.push_back(e);
-      i += 2;
-      continue;
-    }
-    e.inner_begin = ++i;
-    open.push_back(e);
+    if (!text_ok(doc, r.i, lt)) return failed("bad text");
+    if (r.open.empty() && doc.find_first_not_of(" \n", r.i) < lt)
+      return failed("text outside the root");
+    r.i = lt + 1;
+    const bool end_tag = r.i < doc.size() && doc[r.i] == '/';
+    if (end_tag) ++r.i;
+    if (!(end_tag ? read_end_tag(r, lt) : read_start_tag(r))) return failed("");
   }
-  if (!open.empty()) return fail("<" + open.back().name + "> never closed");
-  if (done.empty()) return fail("no element");
-  return done;
+  if (!r.open.empty())
+    return failed("<" + r.open.back().name + "> never closed");
+  if (r.done.empty()) return failed("no element");
+  return r.done;
 }
 
 const element* by_id(const std::vector<element>& all, const std::string& id) {
@@ -181,7 +223,7 @@ small_scenario straight_line(std::int32_t cells) {
     c.gradient = 100;
     c.speed_limit = 20;
   }
-  const std::int32_t metres = (cells - 1) * 50;
+  const std::int32_t metres = (cells - 1) * cell_length_m;
   allocate_curve_table(s.curves, metres);
   for (std::int32_t m = 0; m <= metres; ++m) {
     EXPECT_TRUE(set_curve_real(s.curves, m, 0, 0.0));
