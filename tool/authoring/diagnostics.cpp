@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "model/cell_geometry.h"
 #include "model/stored_values.h"
+#include "reader/field_reader.h"
 #include "run/error_messages.h"
 
 namespace {
@@ -393,21 +394,7 @@ nlohmann::json json_of(const diagnostic& d) {
 }  // namespace
 
 std::int32_t field_end_column(std::string_view line_text, std::int32_t column) {
-  if (column <= 0) return column;
-  std::size_t start = static_cast<std::size_t>(column - 1);
-  if (start >= line_text.size()) return column + 1;
-  std::size_t end = start;
-  if (line_text[start] == '"') {
-    const std::size_t close = line_text.find('"', start + 1);
-    end = close == std::string_view::npos ? line_text.size() : close + 1;
-  } else {
-    end = line_text.find(',', start);
-    if (end == std::string_view::npos) end = line_text.size();
-    while (end > start + 1 &&
-           (line_text[end - 1] == ' ' || line_text[end - 1] == '\t'))
-      --end;
-  }
-  return static_cast<std::int32_t>(std::max(end, start + 1)) + 1;
+  return field_end_by_rules(line_text, column);
 }
 
 std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,
