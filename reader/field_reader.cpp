@@ -241,28 +241,45 @@ skip_outcome skip_comments(source_cursor& cur, std::string& token, int limit,
   return skip_outcome::token_ready;
 }
 
+namespace {
+
+// Whether a field read as a number would find digits at `at`: a digit, or
+// a sign and a digit.
+bool begins_as_number(std::string_view text, std::size_t at) {
+  const auto is_digit = [&](std::size_t i) {
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+  };
+  return is_digit(at) ||
+         ((at < text.size() && (text[at] == '+' || text[at] == '-')) &&
+          is_digit(at + 1));
+}
+
+}  // namespace
+
 std::int32_t field_end_by_rules(std::string_view line_text,
                                 std::int32_t column) {
   if (column <= 0) return column;
   const auto start = static_cast<std::size_t>(column - 1);
   if (start >= line_text.size()) return column + 1;
   std::size_t end = start;
-  const auto is_digit = [&](std::size_t i) {
-    return i < line_text.size() && line_text[i] >= '0' && line_text[i] <= '9';
-  };
-  const bool number = is_digit(start) ||
-                      ((line_text[start] == '+' || line_text[start] == '-') &&
-                       is_digit(start + 1));
   if (line_text[start] == '"') {
     const std::size_t close = line_text.find('"', start + 1);
     end = close == std::string_view::npos ? line_text.size() : close + 1;
-  } else if (number) {
+    return static_cast<std::int32_t>(end) + 1;
+  }
+  if (begins_as_number(line_text, start)) {
     while (end < line_text.size() && !is_blank(line_text[end]) &&
            line_text[end] != ',')
       ++end;
-  } else {
-    end = std::min(line_text.size(), line_text.find(',', start));
-    while (end > start + 1 && is_blank(line_text[end - 1])) --end;
+    std::size_t next = end;
+    while (next < line_text.size() && is_blank(line_text[next])) ++next;
+    // Numbers apart by blanks, or a number alone in its field.
+    if (next == line_text.size() || line_text[next] == ',' ||
+        begins_as_number(line_text, next))
+      return static_cast<std::int32_t>(end) + 1;
+    end = start;
   }
+  end = std::min(line_text.size(), line_text.find(',', start));
+  while (end > start + 1 && is_blank(line_text[end - 1])) --end;
   return static_cast<std::int32_t>(std::max(end, start + 1)) + 1;
 }
