@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/utf8.h"
+#include "base/text.h"
 
 namespace {
 

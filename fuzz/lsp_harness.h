@@ -20,7 +20,7 @@
 
 inline std::string check_lsp_session(std::string_view input) {
   lsp_server server;
-  server.read_disk = false;
+  server.workspace.read_disk = false;
   std::istringstream in(
       framed(R"({"jsonrpc":"2.0","id":0,"method":"initialize"})") +
       std::string(input));

@@ -60,6 +60,10 @@ struct traced_field {
   error_source source = error_source::none;
   std::int32_t line = 0;  // where the field begins, from 1
   std::int32_t column = 0;
+  // One past its last character on its line, as the reader took it: a
+  // number ends at a blank, a text before the blanks at its end, a quoted
+  // text at its closing quote or its first line end.
+  std::int32_t end_column = 0;
   std::string text;  // as written, without the quotes of a quoted text
   field_role role = field_role::unexamined;
   bool is_number = false;

@@ -1,5 +1,6 @@
 #include "model/stored_values.h"
 
+#include "base/text.h"
 #include "model/packing.h"
 
 namespace {
@@ -283,10 +284,5 @@ time_parts decode_time_of_day(std::int32_t time_s) {
 }
 
 void append_label_byte_utf8(std::string& out, unsigned char byte) {
-  if (byte < 0x80) {
-    out += static_cast<char>(byte);
-    return;
-  }
-  out += static_cast<char>(0xC0 | (byte >> 6));
-  out += static_cast<char>(0x80 | (byte & 0x3F));
+  append_latin1_as_utf8(out, byte);
 }

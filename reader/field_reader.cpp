@@ -1,5 +1,6 @@
 #include "reader/field_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -45,15 +46,21 @@ void mark_field_start(source_cursor& cur) {
   }
 }
 
-// Appends the field just read to the trace; a field read while a row is
-// being read is that row's next data field.
+// Appends the field just read to the trace, which the bytes [start, end)
+// of the text held; a field read while a row is being read is that row's
+// next data field. A quoted field that holds a line end ends, on its own
+// line, at that line end.
 void trace_field(source_cursor& cur, std::string_view text, bool is_number,
-                 std::int64_t value, bool fits) {
+                 std::int64_t value, bool fits, std::size_t start,
+                 std::size_t end) {
   field_trace& trace = *cur.trace;
   traced_field f;
   f.source = trace.source;
   f.line = cur.field_line;
   f.column = cur.field_column;
+  const std::string_view written = cur.text.substr(start, end - start);
+  f.end_column = f.column + static_cast<std::int32_t>(std::min(
+                                written.size(), written.find_first_of("\r\n")));
   f.text.assign(text);
   f.is_number = is_number;
   f.value = value;
@@ -125,8 +132,10 @@ bool read_number_as(source_cursor& cur, T& out) {
   consume_delimiter(cur);
 
   std::int64_t value = 0;
+  const std::size_t end = start + digits.size();
   if (!parse_number(digits, value, cur.last_number)) {
-    if (cur.trace != nullptr) trace_field(cur, digits, true, value, false);
+    if (cur.trace != nullptr)
+      trace_field(cur, digits, true, value, false, start, end);
     return out_of_range<T>(cur, digits);
   }
   if (cur.keep_odd_numbers && (cur.last_number == number_form::not_number ||
@@ -135,7 +144,8 @@ bool read_number_as(source_cursor& cur, T& out) {
                                cur.last_number, std::string(digits)});
   const bool fits = value >= std::numeric_limits<T>::min() &&
                     value <= std::numeric_limits<T>::max();
-  if (cur.trace != nullptr) trace_field(cur, digits, true, value, fits);
+  if (cur.trace != nullptr)
+    trace_field(cur, digits, true, value, fits, start, end);
   if (!fits) return out_of_range<T>(cur, digits);
   out = static_cast<T>(value);
   return true;
@@ -153,6 +163,7 @@ bool read_text_field(source_cursor& cur, std::string& out) {
   mark_field_start(cur);
   out.clear();
   if (!at_end(cur) && cur.text[cur.pos] == '"') {
+    const std::size_t quote = cur.pos;
     ++cur.pos;
     while (!at_end(cur) && cur.text[cur.pos] != '"') {
       if (is_line_end(cur.text[cur.pos])) {
@@ -165,12 +176,14 @@ bool read_text_field(source_cursor& cur, std::string& out) {
       }
     }
     if (!at_end(cur)) ++cur.pos;  // the closing quote
+    const std::size_t closed = cur.pos;
     // Whatever follows the closing quote up to the delimiter is dropped.
     while (!at_end(cur) && cur.text[cur.pos] != ',' &&
            !is_line_end(cur.text[cur.pos]))
       ++cur.pos;
     consume_delimiter(cur);
-    if (cur.trace != nullptr) trace_field(cur, out, false, 0, true);
+    if (cur.trace != nullptr)
+      trace_field(cur, out, false, 0, true, quote, closed);
     return true;
   }
   std::size_t start = cur.pos;
@@ -181,7 +194,7 @@ bool read_text_field(source_cursor& cur, std::string& out) {
   while (end > start && is_blank(cur.text[end - 1])) --end;
   out.assign(cur.text.substr(start, end - start));
   consume_delimiter(cur);
-  if (cur.trace != nullptr) trace_field(cur, out, false, 0, true);
+  if (cur.trace != nullptr) trace_field(cur, out, false, 0, true, start, end);
   return true;
 }
 
@@ -226,4 +239,47 @@ skip_outcome skip_comments(source_cursor& cur, std::string& token, int limit,
     if (end_test && at_end(cur)) return skip_outcome::end_reached;
   }
   return skip_outcome::token_ready;
+}
+
+namespace {
+
+// Whether a field read as a number would find digits at `at`: a digit, or
+// a sign and a digit.
+bool begins_as_number(std::string_view text, std::size_t at) {
+  const auto is_digit = [&](std::size_t i) {
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+  };
+  return is_digit(at) ||
+         ((at < text.size() && (text[at] == '+' || text[at] == '-')) &&
+          is_digit(at + 1));
+}
+
+}  // namespace
+
+std::int32_t field_end_by_rules(std::string_view line_text,
+                                std::int32_t column) {
+  if (column <= 0) return column;
+  const auto start = static_cast<std::size_t>(column - 1);
+  if (start >= line_text.size()) return column + 1;
+  std::size_t end = start;
+  if (line_text[start] == '"') {
+    const std::size_t close = line_text.find('"', start + 1);
+    end = close == std::string_view::npos ? line_text.size() : close + 1;
+    return static_cast<std::int32_t>(end) + 1;
+  }
+  if (begins_as_number(line_text, start)) {
+    while (end < line_text.size() && !is_blank(line_text[end]) &&
+           line_text[end] != ',')
+      ++end;
+    std::size_t next = end;
+    while (next < line_text.size() && is_blank(line_text[next])) ++next;
+    // Numbers apart by blanks, or a number alone in its field.
+    if (next == line_text.size() || line_text[next] == ',' ||
+        begins_as_number(line_text, next))
+      return static_cast<std::int32_t>(end) + 1;
+    end = start;
+  }
+  end = std::min(line_text.size(), line_text.find(',', start));
+  while (end > start + 1 && is_blank(line_text[end - 1])) --end;
+  return static_cast<std::int32_t>(std::max(end, start + 1)) + 1;
 }

@@ -107,6 +107,18 @@ bool read_fields(source_cursor& cur, T& first, Rest&... rest) {
 // not read, so the rest of that row is not taken for rows.
 void skip_rest_of_field_line(source_cursor& cur);
 
+// Where the field that begins at `column` (from 1) of `line_text` ends, one
+// past its last character, for a report that knows where a field begins but
+// not whether it was read as a number or as text: a quoted field at its
+// closing quote (or the line end); a number (digits, or a sign and digits)
+// alone in its field or followed by another number after blanks, as in
+// "18    43    30", at the first blank, as a number field ends; any other, a
+// text field such as "2 PONTI", at the next comma or the line end, without
+// the blanks at its end. A comment holds a '-' but no number after it, so
+// it is read as text. At least one character.
+std::int32_t field_end_by_rules(std::string_view line_text,
+                                std::int32_t column);
+
 // The keyword test: `keyword` occurs in `token`, letter case ignored.
 bool contains_keyword(std::string_view token, std::string_view keyword);
 // The same test with exact letter case.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -151,6 +152,69 @@ TEST(field_reader, remembers_line_and_column_of_each_field) {
   ASSERT_TRUE(read_number_field(cur, n));
   EXPECT_EQ(cur.field_column, 20);
   EXPECT_TRUE(at_end(cur));
+}
+
+// Where each field ends as the reader took it: a number at a blank, a text
+// before its trailing blanks, a quoted text at its closing quote, or at its
+// first line end when it holds one.
+TEST(field_reader, the_trace_records_where_each_field_ends) {
+  const struct {
+    std::string text;
+    bool numbers;  // read as numbers, else as text
+    std::vector<std::pair<std::int32_t, std::int32_t>> spans;  // column, end
+    const char* note;
+  } cases[] = {
+      {"18    43    30 ,",
+       true,
+       {{1, 3}, {7, 9}, {13, 15}},
+       "numbers end at a blank"},
+      {"-85,9a b", true, {{1, 4}, {5, 7}, {8, 9}}, "a sign; a cut number"},
+      {"  name   , x", false, {{3, 7}, {12, 13}}, "trailing blanks dropped"},
+      {"-- 18 43 30,", false, {{1, 12}}, "a comment is text, to the comma"},
+      {"\"a, b\" tail,c", false, {{1, 7}, {13, 14}}, "to the closing quote"},
+      {"\"a\r\nb\",c", false, {{1, 3}, {4, 5}}, "a quoted line end ends it"},
+      {",x", false, {{1, 1}, {2, 3}}, "an empty field ends where it begins"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    field_trace trace;
+    source_cursor cur = make_cursor(c.text);
+    cur.trace = &trace;
+    std::string token;
+    std::int32_t n = 0;
+    while (!at_end(cur) && (c.numbers ? read_number_field(cur, n)
+                                      : read_text_field(cur, token)))
+      ;
+    std::vector<std::pair<std::int32_t, std::int32_t>> spans;
+    for (const traced_field& f : trace.fields)
+      spans.emplace_back(f.column, f.end_column);
+    EXPECT_EQ(spans, c.spans);
+  }
+}
+
+// The same ends found from a line's text alone, for a report that knows
+// where a field begins but not how it was read.
+TEST(field_reader, field_end_by_rules_follows_the_reader) {
+  const struct {
+    std::string line;
+    std::int32_t column, end;
+    const char* note;
+  } cases[] = {
+      {"orologio,    8    0    0", 14, 15, "a number ends at a blank"},
+      {"orologio,    8    0    0", 19, 20, "the next number of the row"},
+      {"velocita, 20000, -85", 18, 21, "a sign and digits"},
+      {"pendenza,  3900,   9a  5", 20, 22, "a cut number ends at a blank"},
+      {"stazione, 200, 2 PONTI, x", 16, 23, "a text that begins with digits"},
+      {"pendeza,  2300", 1, 8, "a text runs to the comma"},
+      {"-- gradient rows follow, x", 1, 24, "a comment is text"},
+      {"stazione, 200, CENDRA  ", 16, 22, "blanks at its end are dropped"},
+      {"x, \"a, b\" c", 4, 10, "a quoted text to its closing quote"},
+      {"x,", 3, 4, "past the line: one character"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    EXPECT_EQ(field_end_by_rules(c.line, c.column), c.end);
+  }
 }
 
 TEST(field_reader, number_forms_are_recorded) {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "base/utf8.h"
+#include "base/text.h"
 #include "model/compile_context.h"
 #include "model/stored_values.h"
 #include "reader/author_notes.h"

@@ -4,55 +4,40 @@
 #include <nlohmann/json.hpp>
 
 #include "base/terminal_text.h"
+#include "base/text.h"
 #include "model/cell_geometry.h"
 #include "model/stored_values.h"
+#include "reader/field_reader.h"
 #include "run/error_messages.h"
 
 namespace {
 
 constexpr const char* program_name = "scenario_tool";
 
-// Where each line of a text begins and ends (before its line end), found
-// in one pass: a compile with many warnings quotes many lines of a long
-// source, or one long line many times.
-struct line_spans {
-  std::vector<std::size_t> begins{0};
-  std::vector<std::size_t> ends;
-
-  explicit line_spans(const std::string& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] != '\r' && text[i] != '\n') continue;
-      ends.push_back(i);
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      begins.push_back(i + 1);
-    }
-    ends.push_back(text.size());
-  }
-};
-
 // The texts of the two sources, held once for all the diagnostics of a
-// compile, with their lines.
+// compile, with their lines indexed once: a compile with many warnings
+// quotes many lines of a long source, or one long line many times.
 struct quoted_sources {
   const shown_sources& names;
   std::shared_ptr<const std::string> line_text;
   std::shared_ptr<const std::string> train_text;
-  line_spans line_lines;
-  line_spans train_lines;
+  line_index line_lines;
+  line_index train_lines;
 
   explicit quoted_sources(const shown_sources& shown)
       : names(shown),
         line_text(std::make_shared<const std::string>(shown.line_text)),
         train_text(std::make_shared<const std::string>(shown.train_text)),
-        line_lines(*line_text),
-        train_lines(*train_text) {}
+        line_lines(index_lines(*line_text)),
+        train_lines(index_lines(*train_text)) {}
 };
 
 // Line `line` (from 1) of a source, as a span of its text.
 void quote_line(diagnostic& d, const quoted_sources& s, error_source where,
                 std::int32_t line) {
   const bool of_line = where == error_source::line_source;
-  const line_spans& lines = of_line ? s.line_lines : s.train_lines;
-  if (line < 1 || static_cast<std::size_t>(line) > lines.begins.size()) return;
+  const line_index& lines = of_line ? s.line_lines : s.train_lines;
+  if (line < 1 || static_cast<std::size_t>(line) > line_count(lines)) return;
   const auto at = static_cast<std::size_t>(line - 1);
   d.source_text = of_line ? s.line_text : s.train_text;
   d.line_begin = lines.begins[at];
@@ -379,21 +364,7 @@ nlohmann::json json_of(const diagnostic& d) {
 }  // namespace
 
 std::int32_t field_end_column(std::string_view line_text, std::int32_t column) {
-  if (column <= 0) return column;
-  std::size_t start = static_cast<std::size_t>(column - 1);
-  if (start >= line_text.size()) return column + 1;
-  std::size_t end = start;
-  if (line_text[start] == '"') {
-    const std::size_t close = line_text.find('"', start + 1);
-    end = close == std::string_view::npos ? line_text.size() : close + 1;
-  } else {
-    end = line_text.find(',', start);
-    if (end == std::string_view::npos) end = line_text.size();
-    while (end > start + 1 &&
-           (line_text[end - 1] == ' ' || line_text[end - 1] == '\t'))
-      --end;
-  }
-  return static_cast<std::int32_t>(std::max(end, start + 1)) + 1;
+  return field_end_by_rules(line_text, column);
 }
 
 std::vector<diagnostic> compile_diagnostics(const compile_context& ctx,

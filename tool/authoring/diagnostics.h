@@ -97,8 +97,9 @@ void print_diagnostics(const std::vector<diagnostic>& list, bool colour,
 // severity, code, message and notes (objects of the same shape).
 std::string diagnostics_json(const std::vector<diagnostic>& list);
 
-// Where the field that begins at `column` of `line_text` ends: at the next
-// comma or the line end, without trailing blanks; at least one character.
+// Where the field that begins at `column` of `line_text` ends, by the
+// field reader's rules (field_end_by_rules): a number at a blank, a text at
+// the next comma or the line end; at least one character.
 std::int32_t field_end_column(std::string_view line_text, std::int32_t column);
 
 // The closing line of a check: "N error(s), M warning(s)".

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/terminal_text.h"
+#include "base/text.h"
 #include "model/compile_context.h"
 #include "platform/platform.h"
 #include "reader/format_reference.h"
@@ -64,16 +65,16 @@ void split_path(const std::string& path, std::string& dir, std::string& name) {
   name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The line of the text, without its line end; false when there is none.
-bool line_text(const std::string& text, std::int32_t line, std::string& out) {
-  std::size_t start = 0;
-  for (std::int32_t n = 1; n < line; ++n) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) return false;
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  if (start >= text.size() && line > 1) return false;
-  out = text.substr(start, text.find_first_of("\r\n", start) - start);
+// Line `line` (from 1) of the text, without its line end; false when there
+// is none. The empty line after a last line end is none.
+bool written_line(const std::string& text, std::int32_t line,
+                  std::string& out) {
+  const line_index lines = index_lines(text);
+  const auto at = static_cast<std::size_t>(line - 1);
+  if (line < 1 || at >= line_count(lines) ||
+      (at > 0 && lines.begins[at] == text.size()))
+    return false;
+  out = std::string(line_text(text, lines, at));
   return true;
 }
 
@@ -105,7 +106,7 @@ int explain_line(const explain_options& o, const std::string& path,
     return status_stopped;
   }
   std::string written;
-  if (line < 1 || !line_text(text, line, written)) {
+  if (!written_line(text, line, written)) {
     err << "scenario_tool: error: " << terminal_safe(path) << " has no line "
         << line << '\n';
     return status_stopped;

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "base/text.h"
 #include "model/file_names.h"
 #include "model/stored_values.h"
 
@@ -106,13 +107,7 @@ std::vector<stretch_run> stretch_runs(const track_grid& grid,
   return runs;
 }
 
-std::string label_utf8(std::string_view label) {
-  std::string text;
-  text.reserve(label.size());
-  for (char ch : label)
-    append_label_byte_utf8(text, static_cast<unsigned char>(ch));
-  return text;
-}
+std::string label_utf8(std::string_view label) { return latin1_to_utf8(label); }
 
 tag_counts count_tags(const curve_table& curves, int coordinate) {
   tag_counts n;

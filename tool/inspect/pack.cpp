@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "base/terminal_text.h"
+#include "base/text.h"
 #include "model/compile_context.h"
 #include "model/curve_table.h"
 #include "model/line_table.h"
@@ -219,23 +220,18 @@ bool label_bytes(const json& slot, const std::string& where, std::string& label,
             (found == slot.end() ? " is missing" : " is not a string");
     return false;
   }
-  const std::string& text = found->get_ref<const std::string&>();
-  label.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      label += static_cast<char>(b);
-    } else if ((b == 0xC2 || b == 0xC3) && i + 1 < text.size() &&
-               (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
-      label += static_cast<char>(
-          ((b & 0x03) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
-      ++i;
-    } else {
-      fault = where + ".label: character " + std::to_string(i) +
-              " is beyond U+00FF; a label holds one byte per character";
-      return false;
-    }
+  const single_byte_conversion converted =
+      convert_to_single_bytes(found->get_ref<const std::string&>());
+  // The first character that is no UTF-8 of one up to U+00FF, by its byte.
+  std::size_t bad = converted.first_not_utf8;
+  if (!converted.unheld.empty())
+    bad = std::min(bad, converted.unheld.front().utf8_offset);
+  if (bad != std::string_view::npos) {
+    fault = where + ".label: character " + std::to_string(bad) +
+            " is beyond U+00FF; a label holds one byte per character";
+    return false;
   }
+  label = converted.bytes;
   return true;
 }
 

@@ -7,7 +7,8 @@
 //       author types (what check reports), hover over a field, completion
 //       of the row keywords of the cursor's section, and an outline of
 //       sections, stations, signals, slowdowns and boards. lsp_server.h
-//       has the protocol, lsp_features.h what it answers.
+//       has the protocol, lsp_workspace.h the documents and their pairs,
+//       and a file per feature what it answers.
 //
 // Writes no file. Status 0 after shutdown and exit or when the input
 // closes, 1 when exit comes without shutdown, 2 when a header line is too

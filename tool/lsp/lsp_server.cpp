@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <utility>
 
 #include "tool/json/json_input.h"
-#include "tool/lsp/lsp_features.h"
+#include "tool/lsp/lsp_completion.h"
+#include "tool/lsp/lsp_diagnostics.h"
+#include "tool/lsp/lsp_hover.h"
+#include "tool/lsp/lsp_symbols.h"
 
 namespace {
 
@@ -100,37 +102,25 @@ json capabilities() {
 
 void publish(const lsp_server& server, const std::string& uri,
              std::vector<std::string>& out) {
-  for (json& params : pair_diagnostics(server, uri))
+  for (json& params : pair_diagnostics(server.workspace, uri))
     out.push_back(
         notification("textDocument/publishDiagnostics", std::move(params)));
-}
-
-void set_text(lsp_document& d, std::string utf8) {
-  d.utf8 = std::move(utf8);
-  d.text = to_single_bytes(d.utf8);
 }
 
 void did_open(lsp_server& server, const json& params,
               std::vector<std::string>& out) {
   const json* item = member(params, "textDocument");
-  lsp_document d;
+  std::string uri;
   std::string text;
-  std::string path;
-  if (item == nullptr || !string_member(*item, "uri", d.uri) ||
+  if (item == nullptr || !string_member(*item, "uri", uri) ||
       !string_member(*item, "text", text)) {
     out.push_back(
         log_message("textDocument/didOpen without textDocument.uri and .text"));
     return;
   }
-  (void)int_member(*item, "version", d.version);
-  if (path_of_uri(d.uri, path)) {
-    const std::filesystem::path p(path);
-    d.dir = p.parent_path().string();
-    d.name = p.filename().string();
-  }
-  set_text(d, std::move(text));
-  const std::string uri = d.uri;
-  server.documents[uri] = std::move(d);
+  std::int64_t version = 0;
+  (void)int_member(*item, "version", version);
+  open_document(server.workspace, uri, version, std::move(text));
   publish(server, uri, out);
 }
 
@@ -146,8 +136,8 @@ void did_change(lsp_server& server, const json& params,
         "textDocument/didChange without textDocument.uri and contentChanges"));
     return;
   }
-  const auto open = server.documents.find(uri);
-  if (open == server.documents.end()) {
+  const auto open = server.workspace.documents.find(uri);
+  if (open == server.workspace.documents.end()) {
     out.push_back(log_message("textDocument/didChange of " + uri +
                               ", which is not open"));
     return;
@@ -178,7 +168,18 @@ void did_change(lsp_server& server, const json& params,
   std::int64_t version = 0;
   if (int_member(*member(params, "textDocument"), "version", version))
     d.version = version;
-  set_text(d, std::move(text));
+  set_document_text(d, std::move(text));
+  publish(server, uri, out);
+}
+
+// The file now holds what the editor saved, in the encoding it chose.
+void did_save(lsp_server& server, const json& params,
+              std::vector<std::string>& out) {
+  std::string uri;
+  if (!document_uri(params, uri)) return;
+  const auto open = server.workspace.documents.find(uri);
+  if (open == server.workspace.documents.end()) return;
+  document_saved(server.workspace, open->second);
   publish(server, uri, out);
 }
 
@@ -188,15 +189,8 @@ void did_close(lsp_server& server, const json& params,
                std::vector<std::string>& out) {
   std::string uri;
   if (!document_uri(params, uri)) return;
-  const auto open = server.documents.find(uri);
-  if (open == server.documents.end()) return;
-  lsp_document closed = std::move(open->second);
-  server.documents.erase(open);
-  // The partner still open stands for the pair; else the closed text, read
-  // from its file as check would.
-  std::string partner;
-  for (const auto& [other, d] : server.documents)
-    if (d.dir == closed.dir) partner = other;
+  if (server.workspace.documents.count(uri) == 0) return;
+  const std::string partner = close_document(server.workspace, uri);
   if (!partner.empty()) publish(server, partner, out);
   out.push_back(notification("textDocument/publishDiagnostics",
                              {{"uri", uri}, {"diagnostics", json::array()}}));
@@ -213,7 +207,7 @@ lsp_answer document_request(const lsp_server& server, const std::string& method,
     return a;
   }
   if (method == "textDocument/documentSymbol")
-    return document_symbols(server, uri);
+    return document_symbols(server.workspace, uri);
   text_position at;
   const json* position = member(params, "position");
   if (position == nullptr || !position_of(*position, at)) {
@@ -221,8 +215,8 @@ lsp_answer document_request(const lsp_server& server, const std::string& method,
     a.error = method + " without a position";
     return a;
   }
-  return method == "textDocument/hover" ? hover(server, uri, at)
-                                        : completion(server, uri, at);
+  return method == "textDocument/hover" ? hover(server.workspace, uri, at)
+                                        : completion(server.workspace, uri, at);
 }
 
 bool is_document_request(const std::string& method) {
@@ -275,9 +269,7 @@ void handle_notification(lsp_server& server, const std::string& method,
   } else if (method == "textDocument/didChange") {
     did_change(server, params, out);
   } else if (method == "textDocument/didSave") {
-    std::string uri;
-    if (document_uri(params, uri) && server.documents.count(uri) != 0)
-      publish(server, uri, out);
+    did_save(server, params, out);
   } else if (method == "textDocument/didClose") {
     did_close(server, params, out);
   }

@@ -1,7 +1,8 @@
 // The language server's protocol layer: JSON-RPC 2.0 messages in
-// Content-Length frames (the Language Server Protocol 3.17), the documents
-// an editor holds open, and the dispatch of each method to the features in
-// lsp_features.h.
+// Content-Length frames (the Language Server Protocol 3.17), and the
+// dispatch of each method to the workspace (lsp_workspace.h), which holds
+// the documents, and to the features: diagnostics, hover, completion and
+// document symbols, a file each.
 //
 // The server answers every request, with an error when it cannot (a
 // malformed message, an unknown method, a document it cannot read), and
@@ -12,32 +13,18 @@
 
 #include <cstdint>
 #include <istream>
-#include <map>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "tool/lsp/lsp_text.h"
-
-struct lsp_document {
-  std::string uri;   // as the editor names it
-  std::string dir;   // the folder of its file
-  std::string name;  // the file's name
-  std::int64_t version = 0;
-  std::string utf8;       // the text as the editor holds it
-  single_byte_text text;  // the text as the compiler reads it
-};
+#include "tool/lsp/lsp_workspace.h"
 
 struct lsp_server {
-  std::map<std::string, lsp_document> documents;  // open ones, by URI
+  lsp_workspace workspace;
   bool initialized = false;
   bool shut_down = false;  // `shutdown` came: only `exit` is answered now
   bool exited = false;
-  // Files on disk may be read (a source the editor does not hold open, the
-  // sources beside a document). A fuzz target clears it, so that arbitrary
-  // URIs never reach the disk.
-  bool read_disk = true;
 };
 
 // Handles one message body and appends the messages to send (JSON texts,

@@ -21,7 +21,7 @@
 #include "test/long_line.h"
 #include "test/temp_dir.h"
 #include "test/tool_run.h"
-#include "tool/lsp/lsp_features.h"
+#include "tool/lsp/lsp_diagnostics.h"
 #include "tool/lsp/lsp_server.h"
 #include "tool/lsp/lsp_text.h"
 
@@ -204,12 +204,13 @@ TEST(lsp, a_note_is_related_information_at_its_own_row) {
             "the cell at 3500 m already holds the signal of this row");
 }
 
-// The editor's UTF-8 as single bytes: a Latin-1 letter is one byte and one
-// unit, a character past U+00FF has no byte and is reported where it
-// stands, and one past U+FFFF takes two units, which the ranges after it
-// on its line count.
+// The editor's UTF-8 as single bytes, for a file saved so (its bytes are
+// no UTF-8): a Latin-1 letter is one byte and one unit, a character past
+// U+00FF has no byte and is reported where it stands, and one past U+FFFF
+// takes two units, which the ranges after it on its line count.
 TEST(lsp, columns_are_utf16_units_of_the_editors_text) {
   exported_scenario s;
+  s.dir.write(train_source, with(s.train_text, "CENDRA", "CEND\xC8RA"));
   const std::string bad = with(with(s.train_text, "stazione,   25000,",
                                     "-- \xF0\x9D\x84\x9E,stazione,   25020,"),
                                "CENDRA", "CEND\xC3\x88RA \xE2\x82\xAC");
@@ -230,12 +231,86 @@ TEST(lsp, columns_are_utf16_units_of_the_editors_text) {
   EXPECT_EQ(list[2]["range"], range(29, 3, 5));
 }
 
+// An accented station name typed in the editor is compiled as the file
+// will hold it, so the server warns where check on the saved file warns:
+// as UTF-8 bytes for a file saved as UTF-8 (as editors save, and as a new
+// or plain ASCII file is taken), as single bytes for a file whose bytes on
+// disk are no UTF-8. Saving the file in single bytes takes the warning
+// away.
+TEST(lsp, an_accented_label_gets_the_warning_check_gives_the_saved_file) {
+  const std::string typed = "CEND\xC3\x88RA";  // as the editor sends it
+  const struct {
+    std::string on_disk;  // the name in the file before the editor opens it
+    std::string saved;    // the name as the editor saves it
+    std::size_t warnings;
+    const char* note;
+  } cases[] = {
+      {"CENDRA", typed, 1, "a file in UTF-8 (here ASCII)"},
+      {"CEND\xC8RA", "CEND\xC8RA", 0, "a file in single bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    exported_scenario s;
+    s.dir.write(train_source, with(s.train_text, "CENDRA", c.on_disk));
+    const std::string text = with(s.train_text, "CENDRA", typed);
+    const json list = s.client.open(s.train_uri, text).at(s.train_uri);
+
+    s.dir.write(train_source, with(s.train_text, "CENDRA", c.saved));
+    const tool_result check = run_scenario_tool(
+        {"check", "--dir", s.dir.path(), "--diagnostics-format", "json"});
+    const json expected = json::parse(check.err);
+    ASSERT_EQ(expected.size(), c.warnings) << check.err;
+    ASSERT_EQ(list.size(), expected.size()) << list.dump(1);
+    const editor_text columns =
+        compiled_text(text, c.saved == typed ? file_encoding::utf8
+                                             : file_encoding::single_byte);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const json& e = expected[i];
+      EXPECT_EQ(list[i]["message"], e["message"]);
+      EXPECT_EQ(list[i]["severity"], 2);
+      const int line = e["line"].get<int>() - 1;
+      EXPECT_EQ(
+          list[i]["range"],
+          range(line, utf16_column(columns, line, e["column"].get<int>() - 1),
+                utf16_column(columns, line, e["end_column"].get<int>() - 1)));
+    }
+    if (c.warnings == 0) continue;
+    // Saved in single bytes after all: the file tells, and the warning goes.
+    s.dir.write(train_source, with(s.train_text, "CENDRA", "CEND\xC8RA"));
+    const auto saved = s.client.notify(
+        "textDocument/didSave", {{"textDocument", {{"uri", s.train_uri}}}});
+    EXPECT_EQ(saved.at(s.train_uri), json::array());
+  }
+}
+
+// A number field ends at a blank: a warning on the minutes of the clock
+// "orologio,    18              43            30" underlines the minutes
+// alone, in the server and in check's end_column alike.
+TEST(lsp, a_diagnostic_on_a_blank_separated_number_covers_that_number) {
+  exported_scenario s;
+  const std::string bad =
+      with(s.train_text, "18              43", "18              4x");
+  const json list = s.client.open(s.train_uri, bad).at(s.train_uri);
+  ASSERT_EQ(list.size(), 1u) << list.dump(1);
+  s.dir.write(train_source, bad);
+  const tool_result check = run_scenario_tool(
+      {"check", "--dir", s.dir.path(), "--diagnostics-format", "json"});
+  const json expected = json::parse(check.err);
+  ASSERT_EQ(expected.size(), 1u) << check.err;
+  const int line = expected[0]["line"].get<int>() - 1;
+  const int column = expected[0]["column"].get<int>();
+  EXPECT_EQ(expected[0]["end_column"], column + 2);
+  EXPECT_EQ(list[0]["range"], range(line, column - 1, column + 1));
+  EXPECT_EQ(list[0]["message"], expected[0]["message"]);
+}
+
 // 50,000 pairs of characters past U+00FF on one line: the columns are
 // found by a search, not by a walk over the characters before each, which
 // took a time growing with their square; and no more than
 // max_published_diagnostics are sent, the rest counted in one note.
 TEST(lsp, many_wide_characters_on_one_line_are_mapped_in_bounded_time) {
   exported_scenario s;
+  s.dir.write(train_source, "-- \xE8\r\n" + s.train_text);  // single bytes
   constexpr int wide = 50000;
   std::string comment = "-- ";
   for (int i = 0; i < wide; ++i) comment += "\xE2\x82\xAC\xF0\x9D\x84\x9E";
@@ -431,6 +506,23 @@ std::string frames(const std::vector<std::string>& bodies) {
   return bytes;
 }
 
+// The error codes of the framed replies a session wrote, in order, and in
+// `count` how many replies there are.
+std::vector<int> error_codes_of_replies(const std::string& written,
+                                        std::size_t& count) {
+  std::istringstream replies(written);
+  std::string body;
+  std::string fault;
+  std::vector<int> errors;
+  while (read_frame(replies, body, fault) == frame_read::message) {
+    const json reply = json::parse(body);
+    EXPECT_EQ(reply["jsonrpc"], "2.0");
+    if (reply.contains("error")) errors.push_back(reply["error"]["code"]);
+    ++count;
+  }
+  return errors;
+}
+
 // The session on a stream: broken frames are answered and passed, and the
 // exit status says whether shutdown came before exit.
 TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
@@ -501,18 +593,8 @@ TEST(lsp, session_reads_frames_and_ends_on_exit_or_end_of_input) {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(lsp_session(server, in, out, err), c.status);
-    std::istringstream replies(out.str());
-    std::string body;
-    std::string fault;
-    std::vector<int> errors;
     std::size_t count = 0;
-    while (read_frame(replies, body, fault) == frame_read::message) {
-      const json reply = json::parse(body);
-      EXPECT_EQ(reply["jsonrpc"], "2.0");
-      if (reply.contains("error")) errors.push_back(reply["error"]["code"]);
-      ++count;
-    }
-    EXPECT_EQ(errors, c.errors);
+    EXPECT_EQ(error_codes_of_replies(out.str(), count), c.errors);
     EXPECT_EQ(count, c.replies);
   }
 }
@@ -655,30 +737,46 @@ TEST(lsp,
   EXPECT_LT(long_ms, 500.0);
 }
 
-TEST(lsp_text, utf8_becomes_single_bytes_and_columns_map_back) {
-  const single_byte_text t = to_single_bytes(
+// The editor's UTF-8 as a single-byte file holds it: a Latin-1 letter is
+// one byte and one unit, a character past U+00FF is '?' and listed, and
+// one past U+FFFF takes two units. As a UTF-8 file holds it: the bytes as
+// they are, a letter of two bytes one unit, the clef's four bytes two.
+TEST(lsp_text, the_editors_text_as_each_file_holds_it_and_columns_map_back) {
+  const std::string utf8 =
       "a\xC3\xA8"
       "b\r\n\xE2\x82\xAC\xF0\x9D\x84\x9E"
-      "c\n\xFF");
-  EXPECT_EQ(t.bytes,
+      "c\n\xFF";
+  const editor_text single = compiled_text(utf8, file_encoding::single_byte);
+  EXPECT_EQ(single.bytes,
             "a\xE8"
             "b\r\n??c\n\xFF");
-  ASSERT_EQ(t.wide.size(), 2u);
-  EXPECT_EQ(t.wide[0].line, 1);
-  EXPECT_EQ(t.wide[0].column, 0);
-  EXPECT_EQ(t.wide[1].column, 1);
-  EXPECT_EQ(t.wide[1].units, 2);
+  ASSERT_EQ(single.wide.size(), 2u);
+  EXPECT_EQ(single.wide[0].line, 1);
+  EXPECT_EQ(single.wide[0].column, 0);
+  EXPECT_EQ(single.wide[1].column, 1);
+  EXPECT_EQ(single.wide[1].units, 2);
+  const editor_text as_utf8_file = compiled_text(utf8, file_encoding::utf8);
+  EXPECT_EQ(as_utf8_file.bytes, utf8);
+  EXPECT_TRUE(as_utf8_file.wide.empty());
   const struct {
+    const editor_text* text;
     int line, byte, units;
+    const char* note;
   } columns[] = {
-      {0, 2, 2},  // a Latin-1 letter is one unit
-      {1, 1, 1},  // after the euro sign, one unit
-      {1, 2, 3},  // after the clef, two more
-      {1, 3, 4},
+      {&single, 0, 2, 2, "a Latin-1 letter is one byte, one unit"},
+      {&single, 1, 1, 1, "after the euro sign, one unit"},
+      {&single, 1, 2, 3, "after the clef, two more"},
+      {&single, 1, 3, 4, "and on"},
+      {&as_utf8_file, 0, 3, 2, "a Latin-1 letter is two bytes, one unit"},
+      {&as_utf8_file, 0, 4, 3, "and on"},
+      {&as_utf8_file, 1, 3, 1, "the euro sign is three bytes, one unit"},
+      {&as_utf8_file, 1, 7, 3, "the clef is four bytes, two units"},
+      {&as_utf8_file, 2, 0, 0, "a new line starts anew"},
   };
   for (const auto& c : columns) {
-    EXPECT_EQ(utf16_column(t, c.line, c.byte), c.units);
-    EXPECT_EQ(byte_column(t, c.line, c.units), c.byte);
+    SCOPED_TRACE(c.note);
+    EXPECT_EQ(utf16_column(*c.text, c.line, c.byte), c.units);
+    EXPECT_EQ(byte_column(*c.text, c.line, c.units), c.byte);
   }
   EXPECT_EQ(as_utf8("\xE8"), "\xC3\xA8");
   EXPECT_EQ(as_utf8("\xC3\xA8"), "\xC3\xA8");

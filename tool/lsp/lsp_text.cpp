@@ -4,198 +4,153 @@
 #include <iterator>
 #include <utility>
 
+#include "base/text.h"
+
 namespace {
 
-// The length of the valid UTF-8 sequence at `at` (1 to 4) and its code
-// point, or 0 when none starts there.
-std::size_t utf8_sequence(std::string_view s, std::size_t at,
-                          std::uint32_t& code) {
-  const auto byte = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[i]));
-  };
-  const std::uint32_t first = byte(at);
-  if (first < 0x80) {
-    code = first;
-    return 1;
-  }
-  std::size_t n = 0;
-  std::uint32_t min = 0;
-  if ((first & 0xE0) == 0xC0) {
-    n = 2;
-    code = first & 0x1F;
-    min = 0x80;
-  } else if ((first & 0xF0) == 0xE0) {
-    n = 3;
-    code = first & 0x0F;
-    min = 0x800;
-  } else if ((first & 0xF8) == 0xF0) {
-    n = 4;
-    code = first & 0x07;
-    min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (at + n > s.size()) return 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(at + i) & 0x3F);
-  }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-    return 0;
-  return n;
+// The bytes of the character at `at` and its code point: a valid UTF-8
+// sequence, an ASCII byte, or a byte that is neither, taken alone.
+std::size_t character_at(std::string_view s, std::size_t at,
+                         std::uint32_t& code) {
+  code = static_cast<unsigned char>(s[at]);
+  if (code < 0x80) return 1;
+  const std::size_t n = utf8_sequence(s, at, code);
+  return n == 0 ? 1 : n;
 }
 
-bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+std::int32_t units_of(std::uint32_t code) { return code > 0xFFFF ? 2 : 1; }
 
-// Where line `line` of a text begins, or npos when it has fewer lines.
-std::size_t line_begin(std::string_view text, std::int32_t line) {
-  std::size_t at = 0;
-  for (std::int32_t n = 0; n < line; ++n) {
-    const std::size_t end = text.find_first_of("\r\n", at);
-    if (end == std::string_view::npos) return std::string_view::npos;
-    at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+// Lists a character at `offset` of the compiled bytes that takes `bytes`
+// of them and `units` UTF-16 units, when the two differ.
+void add_shift(editor_text& text, const line_index& lines, std::size_t offset,
+               std::int32_t bytes, std::int32_t units) {
+  if (bytes == units) return;
+  const line_column at = line_column_of(lines, offset);
+  column_shift s;
+  s.line = static_cast<std::int32_t>(at.line);
+  s.column = static_cast<std::int32_t>(at.column);
+  s.bytes = bytes;
+  s.units = units;
+  s.shift = units - bytes;
+  if (!text.shifts.empty() && text.shifts.back().line == s.line)
+    s.shift += text.shifts.back().shift;
+  text.shifts.push_back(s);
+}
+
+// The shifts of a text whose bytes are UTF-8.
+void shift_utf8(editor_text& text) {
+  const line_index lines = index_lines(text.bytes);
+  for (std::size_t i = 0; i < text.bytes.size();) {
+    std::uint32_t code = 0;
+    const std::size_t n = character_at(text.bytes, i, code);
+    add_shift(text, lines, i, static_cast<std::int32_t>(n),
+              n == 1 ? 1 : units_of(code));
+    i += n;
   }
-  return at;
 }
 
 // The byte offset of a position in a UTF-8 text, clamped to its line and to
 // the text.
-std::size_t utf8_offset(std::string_view text, text_position p) {
+std::size_t utf8_offset(std::string_view text, const line_index& lines,
+                        text_position p) {
   if (p.line < 0) return 0;
-  std::size_t at = line_begin(text, p.line);
-  if (at == std::string_view::npos) return text.size();
+  const auto line = static_cast<std::size_t>(p.line);
+  if (line >= line_count(lines)) return text.size();
+  std::size_t at = lines.begins[line];
   std::int32_t units = 0;
-  while (at < text.size() && !is_line_end(text[at]) && units < p.character) {
+  while (at < lines.ends[line] && units < p.character) {
     std::uint32_t code = 0;
-    const std::size_t n = utf8_sequence(text, at, code);
-    at += n == 0 ? 1 : n;
-    units += n == 4 ? 2 : 1;
+    const std::size_t n = character_at(text, at, code);
+    at += n;
+    units += n == 1 ? 1 : units_of(code);
   }
   return at;
 }
 
 }  // namespace
 
-single_byte_text to_single_bytes(std::string_view utf8) {
-  single_byte_text out;
-  out.bytes.reserve(utf8.size());
-  std::int32_t line = 0;
-  std::size_t line_start = 0;  // in out.bytes
-  for (std::size_t i = 0; i < utf8.size();) {
-    std::uint32_t code = 0;
-    const std::size_t n = utf8_sequence(utf8, i, code);
-    if (n == 0) {
-      out.bytes += utf8[i];
-      ++i;
-      continue;
-    }
-    if (code == '\n' ||
-        (code == '\r' && (i + 1 >= utf8.size() || utf8[i + 1] != '\n'))) {
-      ++line;
-      line_start = out.bytes.size() + 1;
-    }
-    if (code <= 0xFF) {
-      out.bytes += static_cast<char>(static_cast<unsigned char>(code));
-    } else {
-      const std::int32_t units = code > 0xFFFF ? 2 : 1;
-      const std::int32_t before =
-          !out.wide.empty() && out.wide.back().line == line
-              ? out.wide.back().extra_units
-              : 0;
-      out.wide.push_back(
-          {line, static_cast<std::int32_t>(out.bytes.size() - line_start),
-           std::string(utf8.substr(i, n)), units, before + units - 1});
-      out.bytes += '?';
-    }
-    i += n;
+editor_text compiled_text(std::string_view utf8, file_encoding encoding) {
+  if (encoding == file_encoding::utf8) {
+    editor_text text;
+    text.bytes = std::string(utf8);
+    shift_utf8(text);
+    return text;
   }
-  return out;
+  single_byte_conversion converted = convert_to_single_bytes(utf8);
+  editor_text text;
+  text.bytes = std::move(converted.bytes);
+  const line_index lines = index_lines(text.bytes);
+  for (unheld_character& c : converted.unheld) {
+    const line_column at = line_column_of(lines, c.byte_offset);
+    const std::int32_t units = units_of(c.code);
+    add_shift(text, lines, c.byte_offset, 1, units);
+    text.wide.push_back({static_cast<std::int32_t>(at.line),
+                         static_cast<std::int32_t>(at.column),
+                         std::move(c.utf8), units});
+  }
+  return text;
+}
+
+editor_text file_text(std::string bytes, file_encoding encoding) {
+  editor_text text;
+  text.bytes = std::move(bytes);
+  if (encoding == file_encoding::utf8) shift_utf8(text);
+  return text;
+}
+
+file_encoding encoding_of_bytes(std::string_view bytes) {
+  return is_utf8(bytes) ? file_encoding::utf8 : file_encoding::single_byte;
 }
 
 std::string as_utf8(std::string_view text) {
-  bool valid = true;
-  for (std::size_t i = 0; i < text.size() && valid;) {
-    std::uint32_t code = 0;
-    const std::size_t n = utf8_sequence(text, i, code);
-    valid = n != 0;
-    i += n;
-  }
-  if (valid) return std::string(text);
-  std::string out;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
-  return out;
+  return is_utf8(text) ? std::string(text) : latin1_to_utf8(text);
 }
 
 namespace {
 
-// The wide characters of `line` that stand before byte `column`: the last
-// of them, or null when there is none.
-const wide_character* last_wide_before(const single_byte_text& text,
-                                       std::int32_t line, std::int32_t column) {
-  const auto after = std::lower_bound(
-      text.wide.begin(), text.wide.end(), std::make_pair(line, column),
-      [](const wide_character& w,
-         const std::pair<std::int32_t, std::int32_t>& p) {
-        return w.line != p.first ? w.line < p.first : w.column < p.second;
-      });
-  if (after == text.wide.begin()) return nullptr;
-  const wide_character& last = *std::prev(after);
-  return last.line == line ? &last : nullptr;
+// The shifts of `line`: [first, end) of the list.
+std::pair<std::vector<column_shift>::const_iterator,
+          std::vector<column_shift>::const_iterator>
+shifts_of_line(const editor_text& text, std::int32_t line) {
+  const auto before = [](const column_shift& s, std::int32_t l) {
+    return s.line < l;
+  };
+  const auto first =
+      std::lower_bound(text.shifts.begin(), text.shifts.end(), line, before);
+  return {first, std::lower_bound(first, text.shifts.end(), line + 1, before)};
 }
 
 }  // namespace
 
-std::int32_t utf16_column(const single_byte_text& text, std::int32_t line,
+std::int32_t utf16_column(const editor_text& text, std::int32_t line,
                           std::int32_t column) {
-  const wide_character* w = last_wide_before(text, line, column);
-  return column + (w == nullptr ? 0 : w->extra_units);
+  const auto [first, end] = shifts_of_line(text, line);
+  // The last character of the line that starts before the column.
+  const auto after = std::partition_point(
+      first, end, [&](const column_shift& s) { return s.column < column; });
+  return after == first ? column : column + std::prev(after)->shift;
 }
 
-std::int32_t byte_column(const single_byte_text& text, std::int32_t line,
+std::int32_t byte_column(const editor_text& text, std::int32_t line,
                          std::int32_t units) {
-  // The byte column is the units less the extra units of the wide
-  // characters before it; a search over the characters of the line finds
-  // the last one that starts before `units`.
-  const auto first = std::lower_bound(
-      text.wide.begin(), text.wide.end(), line,
-      [](const wide_character& w, std::int32_t l) { return w.line < l; });
-  const auto end = std::lower_bound(
-      first, text.wide.end(), line + 1,
-      [](const wide_character& w, std::int32_t l) { return w.line < l; });
-  // Where a character stands in units: its column, with the extra units of
+  const auto [first, end] = shifts_of_line(text, line);
+  // Where a character stands in units: its byte column, with the shift of
   // the ones before it.
-  const auto at_units = [](const wide_character& w) {
-    return w.column + w.extra_units - (w.units - 1);
+  const auto at_units = [](const column_shift& s) {
+    return s.column + s.shift - (s.units - s.bytes);
   };
   const auto after = std::partition_point(
-      first, end, [&](const wide_character& w) { return at_units(w) < units; });
-  return after == first ? units : units - std::prev(after)->extra_units;
+      first, end, [&](const column_shift& s) { return at_units(s) < units; });
+  return after == first ? units : units - std::prev(after)->shift;
 }
 
 bool apply_edit(std::string& utf8, text_position from, text_position to,
                 std::string_view by) {
-  const std::size_t begin = utf8_offset(utf8, from);
-  const std::size_t end = utf8_offset(utf8, to);
+  const line_index lines = index_lines(utf8);
+  const std::size_t begin = utf8_offset(utf8, lines, from);
+  const std::size_t end = utf8_offset(utf8, lines, to);
   if (begin > end) return false;
   utf8.replace(begin, end - begin, by);
-  return true;
-}
-
-bool line_span(std::string_view text, std::int32_t line, std::size_t& begin,
-               std::size_t& end) {
-  if (line < 0) return false;
-  begin = line_begin(text, line);
-  if (begin == std::string_view::npos) return false;
-  end = text.find_first_of("\r\n", begin);
-  if (end == std::string_view::npos) end = text.size();
   return true;
 }
 
