@@ -259,15 +259,15 @@ void note_before_general(const compile_context& ctx, author_notes& notes,
   trace_last_as(ctx, field_role::before_general);
   if (!ctx.collect_warnings || is_comment(token)) return;
   if (row_held(token, notes.where, false) == nullptr) return;
-  notes.before_general.push_back(
-      {notes.where, cur.field_line, cur.field_column,
-       quoted(token) + " stands before [generale] and is never read"});
+  notes.before_general.push_back({notes.where, cur.field_line, cur.field_column,
+                                  quoted(token) + " stands before " +
+                                      general_section + " and is never read"});
 }
 
 void note_general_found(compile_context& ctx, author_notes& notes,
                         const source_cursor& cur) {
   trace_last_as(ctx, field_role::section);
-  notes.section = "[generale]";
+  notes.section = general_section;
   notes.general_found = true;
   notes.general_line = cur.field_line;
   notes.general_column = cur.field_column;
@@ -286,8 +286,8 @@ void note_no_general_section(compile_context& ctx, author_notes& notes) {
     if (w.where == notes.where && w.is_error && w.line == 1 && w.column == 1)
       return;
   add(ctx, notes, 1, 1,
-      std::string("the ") + source_word(notes.where) +
-          " source holds no [generale]: none of its rows is read",
+      std::string("the ") + source_word(notes.where) + " source holds no " +
+          general_section + ": none of its rows is read",
       true);
   ctx.warnings.back().whole_file = true;
 }
@@ -357,10 +357,10 @@ void note_row(compile_context& ctx, author_notes& notes, noted_row row) {
     notes.row_lines[i] = notes.token_line;
     notes.row_columns[i] = notes.token_column;
   }
-  if (notes.section == "[fine]") {
+  if (notes.section == end_section) {
     add_at_row(ctx, notes,
-               std::string("a ") + r.name +
-                   " row after [fine]: it is read all the same");
+               std::string("a ") + r.name + " row after " + end_section +
+                   ": it is read all the same");
   } else if (is_known_section(notes.where, notes.section) &&
              notes.section != r.section) {
     add_at_row(ctx, notes,
@@ -409,7 +409,8 @@ void note_last_field(compile_context& ctx, author_notes& notes,
   add(ctx, notes, cur.field_line, cur.field_column,
       quoted(token) +
           " is the last field of the file and is never read: the file ends "
-          "in the middle of a row, which is lost (end the file with [fine])",
+          "in the middle of a row, which is lost (end the file with " +
+          end_section + ")",
       true);
 }
 

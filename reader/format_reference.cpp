@@ -64,7 +64,7 @@ std::string section_list_text(source_file source) {
       rows += rows.empty() ? ": " : ", ";
       rows += "`" + std::string(row.written) + "`";
     }
-    text += rows.empty() && name == "[fine]"
+    text += rows.empty() && name == end_section
                 ? ": the end of the file; nothing after it is needed"
                 : rows;
     text += "\n";

@@ -109,6 +109,12 @@ struct row_range {
 };
 row_range source_rows(source_file source);
 
+// The section both sources open with: nothing before it is read, and in the
+// line source the rows in it size the grid. The writers end both sources
+// with the end section.
+inline constexpr char general_section[] = "[generale]";
+inline constexpr char end_section[] = "[fine]";
+
 // The section markers of each source, in the order the writers use them.
 struct section_list {
   const char* const* names;

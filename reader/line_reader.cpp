@@ -38,11 +38,11 @@ row_result read_signal_repetition(compile_context& ctx, line_reading& r) {
   if (!read_fields(r.cur, slot.from_m, slot.to_m))
     return line_reading_failure(
         ctx, r, "signal repetition: a number is missing or out of range");
-  if (slot.from_m % 50 != 0) {
+  if (!on_cell_boundary(slot.from_m)) {
     record_error_code(ctx, code_repetition_start);
     return line_coded_error(ctx, r);
   }
-  if (slot.to_m % 50 != 0) {
+  if (!on_cell_boundary(slot.to_m)) {
     record_error_code(ctx, code_repetition_end);
     return line_coded_error(ctx, r, fault_field::last_read);
   }
@@ -119,7 +119,7 @@ row_result find_general_section(compile_context& ctx, line_reading& r) {
       record_error_code(ctx, code_no_general_section);
       return line_coded_error(ctx, r);
     }
-    if (contains_keyword(ctx.current_token, "[generale]")) {
+    if (contains_keyword(ctx.current_token, general_section)) {
       note_general_found(ctx, r.notes, r.cur);
       return row_result::next;
     }

@@ -65,7 +65,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
                           "a field of a station row cannot be read");
   if (!row_fits(ctx, station.at_m, station_margin_m))
     return beyond_grid(ctx, reading, station.at_m);
-  if (station.at_m % 50 != 0)
+  if (!on_cell_boundary(station.at_m))
     return refuse_row(ctx, reading, code_station_position, station.at_m);
 
   std::int32_t length_m = 0;

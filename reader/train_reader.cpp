@@ -163,7 +163,7 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
 bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
     if (!read_text_field(reading.cur, ctx.current_token)) return false;
-    if (contains_keyword(ctx.current_token, "[generale]")) return true;
+    if (contains_keyword(ctx.current_token, general_section)) return true;
     note_before_general(ctx, reading.notes, reading.cur, ctx.current_token);
   }
   return false;
@@ -191,7 +191,7 @@ void check_header_slots(compile_context& ctx) {
   for (int slot :
        {slot_reference_three, slot_reference_two, slot_reference_one}) {
     const line_record& record = ctx.table.slots[static_cast<std::size_t>(slot)];
-    if (record.from_m % 50 != 0 || record.to_m % 50 != 0) {
+    if (!on_cell_boundary(record.from_m) || !on_cell_boundary(record.to_m)) {
       record_error_code(ctx, code_reference_not_whole_cells);
       // The fault lies in the line source, in the row this reference was
       // read from.
