@@ -92,6 +92,23 @@ std::int32_t point_cell(std::int32_t position) {
   return c;
 }
 
+// The cell of a board at `position`, when it is free. Otherwise `code` is
+// recorded, naming the cell when an earlier row took it, and null returned.
+track_cell* free_board_cell(compile_context& ctx, std::int32_t position,
+                            std::int32_t code) {
+  const std::int32_t k = point_cell(position);
+  track_cell* cell = cell_at(ctx.grid, k);
+  if (cell == nullptr) {
+    record_error_code(ctx, code);
+    return nullptr;
+  }
+  if (!is_free(*cell)) {
+    record_taken_cell(ctx, code, k);
+    return nullptr;
+  }
+  return cell;
+}
+
 }  // namespace
 
 row_result read_gradient_row(compile_context& ctx, line_reading& r) {
@@ -233,12 +250,9 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
                            std::int32_t strisces, std::int32_t vad,
                            std::int32_t vbd, std::int32_t vcd,
                            std::int32_t strisced) {
-  track_cell* cell = cell_at(ctx.grid, point_cell(posizione));
-  if (cell == nullptr || !is_free(*cell)) {
-    record_error_code(ctx, code_speed_board_cell_taken);
-    if (cell != nullptr) ctx.error_taken_cell = point_cell(posizione);
-    return true;
-  }
+  track_cell* cell =
+      free_board_cell(ctx, posizione, code_speed_board_cell_taken);
+  if (cell == nullptr) return true;
   // All three speeds are encoded before the cell is touched, so a board
   // refused for a speed out of range leaves no half-written cell behind.
   speed_board_parts parts;
@@ -295,10 +309,9 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
   take_label(ctx, r.notes, r.cur, "board text", ctx.current_token);
   if (!row_fits(ctx, position, row_margin_m))
     return line_beyond_grid(ctx, r, position);
-  track_cell* cell = cell_at(ctx.grid, point_cell(position));
-  if (cell == nullptr || !is_free(*cell)) {
-    record_error(ctx, code_text_board_cell_taken, position);
-    if (cell != nullptr) ctx.error_taken_cell = point_cell(position);
+  track_cell* cell = free_board_cell(ctx, position, code_text_board_cell_taken);
+  if (cell == nullptr) {
+    ctx.error_position = position;
     return line_coded_error(ctx, r);
   }
   // Board texts fill the line table from slot 80 down and stations from slot

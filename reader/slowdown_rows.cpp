@@ -142,12 +142,8 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
   track_cell* cell = cell_at(ctx.grid, q);
   if (cell == nullptr)
     return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
-  if (!is_free(*cell)) {
-    const row_result r =
-        refuse_row(ctx, reading, code_code_marker_cell_taken, p);
-    ctx.error_taken_cell = static_cast<std::int32_t>(q);
-    return r;
-  }
+  if (!is_free(*cell))
+    return refuse_taken_cell(ctx, reading, code_code_marker_cell_taken, p, q);
   if (ctx.trace != nullptr)
     trace_place(ctx, "cell " + std::to_string(q) +
                          (c >= 1 ? ", code " + std::to_string(c)

@@ -203,10 +203,21 @@ void check_header_slots(compile_context& ctx) {
   }
 }
 
+// The end of a row refused with the code now in the slot: its origin is
+// noted, and the slot's position from before the code is kept for a source
+// that then cannot be removed.
+row_result refused(compile_context& ctx, train_reading& reading,
+                   std::int32_t position_before, fault_field field) {
+  reading.position_before_code = position_before;
+  note_error_origin(ctx, error_source::train_source, reading.cur, field);
+  return row_result::coded_error;
+}
+
+}  // namespace
+
 // Runs after the end of the file and after code 15: the file goes, and the
 // last speed limit and adhesion value run on to cell N - 3 at least (a fill
 // already beyond that still writes the cell it stands on).
-}  // namespace
 
 read_end complete_train_model(compile_context& ctx,
                               const train_reading& reading) {
@@ -240,10 +251,17 @@ row_result beyond_grid(compile_context& ctx, const train_reading& reading,
 row_result refuse_row(compile_context& ctx, train_reading& reading,
                       std::int32_t code, std::int32_t position,
                       fault_field field) {
-  reading.position_before_code = ctx.error_position;
+  const std::int32_t before = ctx.error_position;
   record_error(ctx, code, position);
-  note_error_origin(ctx, error_source::train_source, reading.cur, field);
-  return row_result::coded_error;
+  return refused(ctx, reading, before, field);
+}
+
+row_result refuse_taken_cell(compile_context& ctx, train_reading& reading,
+                             std::int32_t code, std::int32_t position,
+                             std::int64_t cell) {
+  const std::int32_t before = ctx.error_position;
+  record_taken_cell(ctx, code, position, cell);
+  return refused(ctx, reading, before, fault_field::first);
 }
 
 row_result refuse_row_keep_position(compile_context& ctx,
