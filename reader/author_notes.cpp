@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "model/stored_values.h"
-#include "reader/line_rows.h"
+#include "reader/kilometre_references.h"
 
 namespace {
 

@@ -1,12 +1,10 @@
-// The line source: its general section sizes the track grid and the plan, and
-// the rows after it fill both (line_rows.cpp). The source is read once from
-// start to end and removed; the gradient and plan tails complete the model.
-#include <algorithm>
+#include "reader/line_reader.h"
+
 #include <cstddef>
 #include <string>
 
+#include "reader/kilometre_references.h"
 #include "reader/line_rows.h"
-#include "reader/source_reading.h"
 
 namespace {
 
@@ -219,112 +217,6 @@ row_result read_rows(compile_context& ctx, line_reading& r) {
 }
 
 }  // namespace
-
-reference_clearing references_cleared(const line_table& table) {
-  const line_record& a = table.slots[slot_reference_three];
-  const line_record& b = table.slots[slot_reference_two];
-  const line_record& c = table.slots[slot_reference_one];
-  // The sum of the first numbers is a 32-bit sum; only its low bits count.
-  const std::uint32_t sum = static_cast<std::uint32_t>(a.from_m) +
-                            static_cast<std::uint32_t>(b.from_m) +
-                            static_cast<std::uint32_t>(c.from_m);
-  if (sum != 0) {
-    // The greatest first number must be one reference's alone.
-    const std::int32_t greatest = std::max({a.from_m, b.from_m, c.from_m});
-    const int sharing = (a.from_m == greatest) + (b.from_m == greatest) +
-                        (c.from_m == greatest);
-    return sharing > 1 ? reference_clearing::greatest_shared
-                       : reference_clearing::none;
-  }
-  if (c.to_m > 0 || b.to_m > 0 || a.to_m > 0) return reference_clearing::none;
-  return reference_clearing::nothing_to_order;
-}
-
-void progressive_ordina(compile_context& ctx) {
-  struct reference {
-    std::int32_t f, t, a;
-    std::int32_t line;  // where the row stood, for reports
-  };
-  auto take = [&ctx](int n) {
-    const line_record& s = fixed_slot(ctx, n);
-    return reference{s.from_m, s.to_m, s.at_m,
-                     ctx.reference_lines[static_cast<std::size_t>(
-                         n - slot_reference_three)]};
-  };
-  // Listed in the order ties are broken: the "uno" row first, then "due",
-  // then "tre".
-  reference c = take(slot_reference_one);
-  reference b = take(slot_reference_two);
-  reference a = take(slot_reference_three);
-  reference order[3] = {a, b, c};
-  const bool all_zero =
-      references_cleared(ctx.table) != reference_clearing::none;
-
-  // The sum of the first numbers is a 32-bit sum; only its low bits count.
-  std::uint32_t sum = static_cast<std::uint32_t>(a.f) +
-                      static_cast<std::uint32_t>(b.f) +
-                      static_cast<std::uint32_t>(c.f);
-  if (sum != 0) {
-    reference by_f[3] = {c, b, a};
-    // A stable sort by first number, greatest first, keeps uno/due/tre order
-    // among equal ones.
-    for (int i = 1; i < 3; ++i)
-      for (int j = i; j > 0 && by_f[j].f > by_f[j - 1].f; --j) {
-        reference swap = by_f[j];
-        by_f[j] = by_f[j - 1];
-        by_f[j - 1] = swap;
-      }
-    order[0] = by_f[0];
-    order[1] = by_f[1];
-    order[2] = by_f[2];
-  } else if (c.t > 0) {
-    order[0] = c;
-    order[1] = b;
-    order[2] = a;
-  } else if (b.t > 0) {
-    order[0] = b;
-    order[1] = a;
-    order[2] = c;
-  }  // otherwise already in their places, or all cleared
-
-  const int slots[3] = {slot_reference_three, slot_reference_two,
-                        slot_reference_one};
-  for (int i = 0; i < 3; ++i) {
-    line_record& s = fixed_slot(ctx, slots[i]);
-    reference ref = all_zero ? reference{0, 0, 0, 0} : order[i];
-    s.from_m = ref.f;
-    s.to_m = ref.t;
-    s.at_m = ref.a;
-    ctx.reference_lines[static_cast<std::size_t>(
-        slots[i] - slot_reference_three)] = ref.line;
-    // A reference marked 1 in its third number is moved on by 100 m, the
-    // sum keeping its low 32 bits.
-    if (s.at_m == 1)
-      s.to_m =
-          static_cast<std::int32_t>(static_cast<std::uint32_t>(s.to_m) + 100u);
-  }
-}
-
-row_result line_coded_error(compile_context& ctx, const line_reading& r,
-                            fault_field field) {
-  note_error_origin(ctx, error_source::line_source, r.cur, field);
-  return row_result::coded_error;
-}
-
-row_result line_reading_failure(compile_context& ctx, const line_reading& r,
-                                const char* what) {
-  note_error_origin(ctx, error_source::line_source, r.cur);
-  const std::string told = field_failure_text(r.cur, r.row, what);
-  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + told, told);
-  return row_result::reading_failure;
-}
-
-row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
-                            std::int32_t position) {
-  record_error(ctx, code_beyond_grid, position);
-  note_error_origin(ctx, error_source::line_source, r.cur, fault_field::first);
-  return row_result::beyond_grid;
-}
 
 read_end read_line_text(compile_context& ctx, std::string_view text,
                         line_reading& r) {

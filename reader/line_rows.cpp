@@ -7,7 +7,6 @@
 
 #include "model/stored_values.h"
 #include "reader/labels.h"
-#include "reader/source_reading.h"
 
 namespace {
 
@@ -349,4 +348,25 @@ void curve_tail(compile_context& ctx, line_reading& r) {
   plan_walk w = start_walk(ctx.curves, r.curve_metre);
   for (; r.curve_metre <= last; ++r.curve_metre)
     (void)step_plan(ctx.curves, w, r.curve_metre, false, 0.0);
+}
+
+row_result line_coded_error(compile_context& ctx, const line_reading& r,
+                            fault_field field) {
+  note_error_origin(ctx, error_source::line_source, r.cur, field);
+  return row_result::coded_error;
+}
+
+row_result line_reading_failure(compile_context& ctx, const line_reading& r,
+                                const char* what) {
+  note_error_origin(ctx, error_source::line_source, r.cur);
+  const std::string told = field_failure_text(r.cur, r.row, what);
+  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + told, told);
+  return row_result::reading_failure;
+}
+
+row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
+                            std::int32_t position) {
+  record_error(ctx, code_beyond_grid, position);
+  note_error_origin(ctx, error_source::line_source, r.cur, fault_field::first);
+  return row_result::beyond_grid;
 }

@@ -1,8 +1,8 @@
-// Signal rows: one signal cell with the row's values packed into it, and
-// four approach marks every second cell below it, on the side a train
-// running towards higher positions comes from.
+#include "reader/signal_rows.h"
+
+#include <string>
+
 #include "model/stored_values.h"
-#include "reader/train_rows.h"
 
 void memo_segnale(compile_context& ctx, std::int32_t posizione,
                   std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,

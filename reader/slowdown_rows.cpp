@@ -1,9 +1,6 @@
-// Slowdown rows lay a speed restriction over a stretch: start and end cells,
-// a warning board 1200 m before the start and, on request, four pre-warning
-// cells before the board. Code-marker rows put one signal-code marker, or a
-// marker without a code, into a single cell.
+#include "reader/slowdown_rows.h"
+
 #include "model/stored_values.h"
-#include "reader/train_rows.h"
 
 namespace {
 
@@ -126,34 +123,4 @@ row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
   const std::int32_t code_before = ctx.error_code;
   memo_rallentamento(ctx, x, v, l, f_tt, f_ta, d_v);
   return end_if_error(ctx, reading, code_before, x);
-}
-
-// The marker goes into the cell before the one a signal or slowdown at the
-// same position takes: q is p / 50 without the usual + 1.
-row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
-  std::int32_t p = 0;
-  std::int32_t c = 0;
-  if (!read_fields(reading.cur, p, c))
-    return row_unreadable(ctx, reading,
-                          "a field of a code-marker row cannot be read");
-  if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
-
-  const std::int64_t q = nearest_index(stretch_place(static_cast<double>(p)));
-  track_cell* cell = cell_at(ctx.grid, q);
-  if (cell == nullptr)
-    return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
-  if (!is_free(*cell))
-    return refuse_taken_cell(ctx, reading, code_code_marker_cell_taken, p, q);
-  if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(q) +
-                         (c >= 1 ? ", code " + std::to_string(c)
-                                 : std::string(", without a code")));
-  if (c >= 1) {
-    cell->kind = kind_code_marker;
-    cell->value1 = low16(c);
-  } else {
-    cell->kind = kind_zero_code_marker;
-  }
-  note_cell_owner(ctx, cell);
-  return row_result::next;
 }

@@ -1,11 +1,10 @@
-// Station rows: one line table record per station, from slot 1 upwards, and
-// for kinds below 25 a marker cell at the end of the platform with four
-// approach marks before it.
+#include "reader/station_rows.h"
+
 #include <algorithm>
+#include <string>
 
 #include "model/stored_values.h"
 #include "reader/labels.h"
-#include "reader/train_rows.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
-// The train-source reader: opens the train source, skips to "[generale]",
-// reads every row it recognises wherever it stands, and ends with the tails of
-// the speed and adhesion fills and the check of the kilometre references.
-#include <array>
+#include "reader/train_reader.h"
+
 #include <string>
-#include <string_view>
 
 #include "model/stored_values.h"
-#include "reader/source_reading.h"
+#include "reader/code_marker_rows.h"
+#include "reader/kilometre_references.h"
+#include "reader/signal_rows.h"
+#include "reader/slowdown_rows.h"
+#include "reader/station_rows.h"
 #include "reader/train_rows.h"
 
 namespace {
@@ -184,41 +185,11 @@ row_result read_rows(compile_context& ctx, train_reading& reading) {
   return row_result::next;
 }
 
-// Kilometre references whose ends are not whole cells cannot be drawn on the
-// grid. They come from the line source, but are checked once both sources
-// have been read; the code replaces an earlier 15 and leaves its position.
-void check_header_slots(compile_context& ctx) {
-  for (int slot :
-       {slot_reference_three, slot_reference_two, slot_reference_one}) {
-    const line_record& record = ctx.table.slots[static_cast<std::size_t>(slot)];
-    if (!on_cell_boundary(record.from_m) || !on_cell_boundary(record.to_m)) {
-      record_error_code(ctx, code_reference_not_whole_cells);
-      // The fault lies in the line source, in the row this reference was
-      // read from.
-      ctx.error_where = error_source::line_source;
-      ctx.error_line = ctx.reference_lines[static_cast<std::size_t>(
-          slot - slot_reference_three)];
-      return;
-    }
-  }
-}
-
-// The end of a row refused with the code now in the slot: its origin is
-// noted, and the slot's position from before the code is kept for a source
-// that then cannot be removed.
-row_result refused(compile_context& ctx, train_reading& reading,
-                   std::int32_t position_before, fault_field field) {
-  reading.position_before_code = position_before;
-  note_error_origin(ctx, error_source::train_source, reading.cur, field);
-  return row_result::coded_error;
-}
-
 }  // namespace
 
 // Runs after the end of the file and after code 15: the file goes, and the
 // last speed limit and adhesion value run on to cell N - 3 at least (a fill
 // already beyond that still writes the cell it stands on).
-
 read_end complete_train_model(compile_context& ctx,
                               const train_reading& reading) {
   const std::int64_t tail_end = std::int64_t{ctx.grid.last_index()} - 2;
@@ -236,67 +207,10 @@ read_end complete_train_model(compile_context& ctx,
                    &track_cell::adhesion,
                    encode_adhesion(reading.previous_adhesion));
 
-  check_header_slots(ctx);
+  check_kilometre_references(ctx);
   return read_end::finished;
 }
 
-row_result beyond_grid(compile_context& ctx, const train_reading& reading,
-                       std::int32_t position) {
-  record_error(ctx, code_beyond_grid, position);
-  note_error_origin(ctx, error_source::train_source, reading.cur,
-                    fault_field::first);
-  return row_result::beyond_grid;
-}
-
-row_result refuse_row(compile_context& ctx, train_reading& reading,
-                      std::int32_t code, std::int32_t position,
-                      fault_field field) {
-  const std::int32_t before = ctx.error_position;
-  record_error(ctx, code, position);
-  return refused(ctx, reading, before, field);
-}
-
-row_result refuse_taken_cell(compile_context& ctx, train_reading& reading,
-                             std::int32_t code, std::int32_t position,
-                             std::int64_t cell) {
-  const std::int32_t before = ctx.error_position;
-  record_taken_cell(ctx, code, position, cell);
-  return refused(ctx, reading, before, fault_field::first);
-}
-
-row_result refuse_row_keep_position(compile_context& ctx,
-                                    train_reading& reading, std::int32_t code) {
-  return refuse_row(ctx, reading, code, ctx.error_position);
-}
-
-row_result end_if_error(compile_context& ctx, train_reading& reading,
-                        std::int32_t code_before, std::int32_t position) {
-  if (ctx.error_code <= 0) return row_result::next;
-  reading.position_before_code = ctx.error_position;
-  ctx.error_position = position;
-  // A code left by the line source keeps its origin; only the position moves.
-  if (ctx.error_code != code_before)
-    note_error_origin(ctx, error_source::train_source, reading.cur,
-                      fault_field::first);
-  return row_result::coded_error;
-}
-
-row_result row_unreadable(compile_context& ctx, const train_reading& reading,
-                          const std::string& what, std::int32_t line,
-                          std::int32_t column) {
-  note_error_origin(ctx, error_source::train_source, reading.cur);
-  if (line > 0) ctx.error_line = line;
-  if (column > 0) ctx.error_column = column;
-  const std::string told =
-      line > 0 ? what : field_failure_text(reading.cur, reading.row, what);
-  (void)record_reading_failure(
-      ctx,
-      train_source_name(ctx) + ", line " +
-          std::to_string(line > 0 ? line : reading.cur.field_line) + ": " +
-          told,
-      told);
-  return row_result::reading_failure;
-}
 read_end read_train_text(compile_context& ctx, std::string_view text,
                          train_reading& reading) {
   reading = train_reading{};

@@ -1,6 +1,4 @@
-// The steps both readers take the same way: the start of each turn of a row
-// loop, and the fills that give a run of cells the value of the row before.
-#include "reader/source_reading.h"
+#include "reader/row_loop.h"
 
 #include "reader/author_notes.h"
 
@@ -67,4 +65,12 @@ bool pass_fault(compile_context& ctx, source_cursor& cur, row_result outcome) {
   ctx.error_detail.clear();
   if (outcome == row_result::reading_failure) skip_rest_of_field_line(cur);
   return true;
+}
+
+read_end record_reading_failure(compile_context& ctx, const std::string& detail,
+                                const std::string& what) {
+  record_error_code(ctx, code_reading_failure);
+  ctx.error_detail = detail;
+  ctx.error_hint = what;
+  return read_end::reading_failure;
 }

@@ -1,0 +1,35 @@
+#include "reader/code_marker_rows.h"
+
+#include <string>
+
+#include "model/stored_values.h"
+
+// The marker goes into the cell before the one a signal or slowdown at the
+// same position takes: q is p / 50 without the usual + 1.
+row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
+  std::int32_t p = 0;
+  std::int32_t c = 0;
+  if (!read_fields(reading.cur, p, c))
+    return row_unreadable(ctx, reading,
+                          "a field of a code-marker row cannot be read");
+  if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
+
+  const std::int64_t q = nearest_index(stretch_place(static_cast<double>(p)));
+  track_cell* cell = cell_at(ctx.grid, q);
+  if (cell == nullptr)
+    return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
+  if (!is_free(*cell))
+    return refuse_taken_cell(ctx, reading, code_code_marker_cell_taken, p, q);
+  if (ctx.trace != nullptr)
+    trace_place(ctx, "cell " + std::to_string(q) +
+                         (c >= 1 ? ", code " + std::to_string(c)
+                                 : std::string(", without a code")));
+  if (c >= 1) {
+    cell->kind = kind_code_marker;
+    cell->value1 = low16(c);
+  } else {
+    cell->kind = kind_zero_code_marker;
+  }
+  note_cell_owner(ctx, cell);
+  return row_result::next;
+}
