@@ -3,6 +3,8 @@
 #include <string>
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
 
 // The marker goes into the cell before the one a signal or slowdown at the
 // same position takes: q is p / 50 without the usual + 1.
@@ -21,9 +23,9 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
   if (!is_free(*cell))
     return refuse_taken_cell(ctx, reading, code_code_marker_cell_taken, p, q);
   if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(q) +
-                         (c >= 1 ? ", code " + std::to_string(c)
-                                 : std::string(", without a code")));
+    trace_place(*ctx.trace, "cell " + std::to_string(q) +
+                                (c >= 1 ? ", code " + std::to_string(c)
+                                        : std::string(", without a code")));
   if (c >= 1) {
     cell->kind = kind_code_marker;
     cell->value1 = low16(c);

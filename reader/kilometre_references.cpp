@@ -7,8 +7,16 @@
 #include <utility>
 
 #include "model/cell_geometry.h"
+#include "reader/row_notes.h"
 
 namespace {
+
+// Why all three references are cleared, if they are.
+enum class reference_clearing {
+  none,
+  greatest_shared,   // two references share the greatest first number
+  nothing_to_order,  // first numbers add up to 0 and no second is above 0
+};
 
 // A reference as it is moved between the slots.
 struct reference {
@@ -50,8 +58,6 @@ std::array<reference, 3> kept_order(const reference& a, const reference& b,
   return {a, b, c};  // already in their places
 }
 
-}  // namespace
-
 reference_clearing references_cleared(const line_table& table) {
   const line_record& a = table.slots[slot_reference_three];
   const line_record& b = table.slots[slot_reference_two];
@@ -68,9 +74,14 @@ reference_clearing references_cleared(const line_table& table) {
   return reference_clearing::nothing_to_order;
 }
 
+}  // namespace
+
 void progressive_ordina(compile_context& ctx) {
-  const bool all_zero =
-      references_cleared(ctx.table) != reference_clearing::none;
+  const reference_clearing clearing = references_cleared(ctx.table);
+  const bool all_zero = clearing != reference_clearing::none;
+  if (all_zero)
+    note_references_cleared(ctx.notes, ctx.table,
+                            clearing == reference_clearing::greatest_shared);
   const std::array<reference, 3> order =
       kept_order(take(ctx, slot_reference_three), take(ctx, slot_reference_two),
                  take(ctx, slot_reference_one));

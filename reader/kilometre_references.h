@@ -7,15 +7,11 @@
 #include "model/line_table.h"
 
 // Orders the kilometre references of slots 81 to 83, greatest first number
-// first, or clears all three (references_cleared says when and why). Each
-// reference takes its source line along in ctx.reference_lines.
+// first, or clears all three: when two share the greatest first number, or
+// when the first numbers add up to 0 and no second number is above 0 (the
+// observer is told which). Each reference takes its source line along in
+// ctx.reference_lines.
 void progressive_ordina(compile_context& ctx);
-enum class reference_clearing {
-  none,
-  greatest_shared,   // two references share the greatest first number
-  nothing_to_order,  // first numbers add up to 0 and no second is above 0
-};
-reference_clearing references_cleared(const line_table& table);
 
 // Kilometre references whose ends are not whole cells cannot be drawn on the
 // grid: records code 2, at the line source row the first such reference was

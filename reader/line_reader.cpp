@@ -1,8 +1,10 @@
 #include "reader/line_reader.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
+#include "reader/author_notes.h"
 #include "reader/kilometre_references.h"
 #include "reader/line_rows.h"
 
@@ -118,25 +120,24 @@ row_result find_general_section(compile_context& ctx, line_reading& r) {
       return line_coded_error(ctx, r);
     }
     if (contains_keyword(ctx.current_token, general_section)) {
-      note_general_found(ctx, r.notes, r.cur);
+      note_general_found(ctx.notes, r.cur);
       return row_result::next;
     }
-    note_before_general(ctx, r.notes, r.cur, ctx.current_token);
+    note_before_general(ctx.notes, r.cur, ctx.current_token);
   }
 }
 
 // A row of the line source begins at the keyword the cursor read last.
 void begin_row(compile_context& ctx, line_reading& r, const row_rule& row) {
+  note_row(ctx.notes, row.id, r.cur);
   r.row = start_row(row, r.cur);
-  ctx.current_row = {error_source::line_source, r.cur.field_line,
-                     r.cur.field_column};
 }
 
 row_result read_general_section(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
     if (at_end(r.cur)) {
-      note_last_field(ctx, r.notes, r.cur, ctx.current_token);
+      note_last_field(ctx.notes, r.cur, ctx.current_token);
       break;
     }
     // Up to ten comments in a row; a comment that is the last field leaves
@@ -145,16 +146,15 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
         skip_outcome::failure)
       return line_reading_failure(
           ctx, r, "general section: a comment is the last field");
-    note_token(ctx, r.notes, r.cur, ctx.current_token, 10);
+    note_token(ctx.notes, r.cur, ctx.current_token, 10);
     for (const row_rule& row : source_rows(source_file::line)) {
       if (!row.general || !row_matches(row, ctx.current_token)) continue;
-      note_row(ctx, r.notes, row.id);
       begin_row(ctx, r, row);
       row_result outcome = read_general_row(ctx, r, row.id);
       if (outcome != row_result::next && !pass_fault(ctx, r.cur, outcome))
         return outcome;
     }
-    note_token_end(ctx, r.notes);
+    note_token_end(ctx.notes);
     if (ends_general_section(ctx.current_token)) break;
   }
   // Everything after the general section needs the grid; without the length
@@ -166,13 +166,6 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
     return line_reading_failure(ctx, r, "general section: no line length row");
   }
   return row_result::next;
-}
-
-// Without outputs there is no plan, and curve rows pass unrecognised.
-bool starts_line_row(const compile_context& ctx, const row_rule& row) {
-  if (row.general) return false;
-  if (row.id == row_id::curve && ctx.write_flag == 0) return false;
-  return row_matches(row, ctx.current_token);
 }
 
 row_result read_line_row(compile_context& ctx, line_reading& r, row_id row) {
@@ -197,21 +190,25 @@ row_result read_line_row(compile_context& ctx, line_reading& r, row_id row) {
 // the file is never examined.
 row_result read_rows(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
-    const token_step step = next_row_token(ctx, r.cur, r.notes);
+    const token_step step = next_row_token(ctx, r.cur);
     if (step == token_step::end) break;
     if (step == token_step::failure)
       return line_reading_failure(ctx, r, "rows: a comment is the last field");
     // Each entry is tested on its own, so a token with two keywords is read
     // as both rows, in table order.
     for (const row_rule& row : source_rows(source_file::line)) {
-      if (!starts_line_row(ctx, row)) continue;
-      note_row(ctx, r.notes, row.id);
+      if (row.general || !row_matches(row, ctx.current_token)) continue;
+      // Without outputs there is no plan, and curve rows pass unread.
+      if (row.id == row_id::curve && ctx.write_flag == 0) {
+        note_curve_unread(ctx.notes);
+        continue;
+      }
       begin_row(ctx, r, row);
       row_result outcome = read_line_row(ctx, r, row.id);
       if (outcome != row_result::next && !pass_fault(ctx, r.cur, outcome))
         return outcome;
     }
-    note_token_end(ctx, r.notes);
+    note_token_end(ctx.notes);
   }
   return row_result::next;
 }
@@ -227,13 +224,13 @@ read_end read_line_text(compile_context& ctx, std::string_view text,
 
   r = line_reading{};
   r.cur = make_cursor(text);
-  start_notes(ctx, r.notes, error_source::line_source, note_phase::line_general,
+  std::optional<author_notes> notes;
+  start_notes(ctx, notes, error_source::line_source, note_phase::line_general,
               r.cur);
 
   row_result outcome = find_general_section(ctx, r);
   if (outcome == row_result::next) outcome = read_general_section(ctx, r);
   if (outcome == row_result::next) {
-    note_references(ctx, r.notes);
     progressive_ordina(ctx);
     // The rows start from a fresh state (line_reading's initial values); the
     // plan starts at the origin heading along its second coordinate.
@@ -243,10 +240,10 @@ read_end read_line_text(compile_context& ctx, std::string_view text,
       (void)set_curve_int16(ctx.curves, 1, 0, 0);
       (void)set_curve_int16(ctx.curves, 1, 1, 1);
     }
-    r.notes.phase = note_phase::line_rows;
+    note_rows_begin(ctx.notes);
     outcome = read_rows(ctx, r);
   }
-  finish_notes(ctx, r.notes, r.cur);
+  finish_notes(ctx, r.cur);
   if (outcome == row_result::coded_error) return read_end::coded_error;
   if (outcome == row_result::reading_failure) return read_end::reading_failure;
   // End of the rows, at the end of the file or at a row beyond the grid.

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "model/compile_context.h"
-#include "reader/author_notes.h"
 #include "reader/field_reader.h"
 #include "reader/row_loop.h"
 
@@ -38,9 +37,6 @@ struct line_reading {
   // completed reading hands its last value to the station rows through
   // ctx.board_slot.
   std::int32_t board_slot = first_board_slot;
-
-  // Warnings for authors; they never change what is read.
-  author_notes notes;
 };
 
 // Row handlers, called right after their keyword was found in

@@ -2,23 +2,22 @@
 
 #include "reader/author_notes.h"
 
-token_step next_row_token(compile_context& ctx, source_cursor& cur,
-                          author_notes& notes) {
+token_step next_row_token(compile_context& ctx, source_cursor& cur) {
   if (!read_text_field(cur, ctx.current_token)) return token_step::failure;
   if (at_end(cur)) {
-    note_last_field(ctx, notes, cur, ctx.current_token);
+    note_last_field(ctx.notes, cur, ctx.current_token);
     return token_step::end;
   }
   switch (skip_comments(cur, ctx.current_token, 2, true)) {
     case skip_outcome::token_ready:
       break;
     case skip_outcome::end_reached:
-      note_last_field(ctx, notes, cur, ctx.current_token);
+      note_last_field(ctx.notes, cur, ctx.current_token);
       return token_step::end;
     case skip_outcome::failure:
       return token_step::failure;
   }
-  note_token(ctx, notes, cur, ctx.current_token, 2);
+  note_token(ctx.notes, cur, ctx.current_token, 2);
   return token_step::ready;
 }
 

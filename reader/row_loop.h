@@ -44,15 +44,12 @@ inline std::int64_t nearest_index(double v) {
   return index;
 }
 
-struct author_notes;
-
 // The start of each turn of a row loop, the same in both sources: reads the
 // next token and passes over up to two comments before it. The last field of
-// the text is never examined: `end` then, with the notes told. `failure`: a
-// comment is the last field, so nothing is left to read in its place.
+// the text is never examined: `end` then, with the observer told. `failure`:
+// a comment is the last field, so nothing is left to read in its place.
 enum class token_step { ready, end, failure };
-token_step next_row_token(compile_context& ctx, source_cursor& cur,
-                          author_notes& notes);
+token_step next_row_token(compile_context& ctx, source_cursor& cur);
 
 // The fills of the gradient, the speed limit and the adhesion: a row gives
 // the cells from `fill` on the value of the row before it, always at least

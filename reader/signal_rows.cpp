@@ -3,6 +3,9 @@
 #include <string>
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
+#include "reader/row_notes.h"
 
 void memo_segnale(compile_context& ctx, std::int32_t posizione,
                   std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
@@ -39,14 +42,14 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
   tempo = raised_timer(tempo);
   cell->timer = encode_signal_timer(sx, tempo);
   if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(k) + ": value1 " +
-                         std::to_string(cell->value1) + ", value2 " +
-                         std::to_string(cell->value2) + ", value3 " +
-                         std::to_string(cell->value3) + ", value4 " +
-                         std::to_string(cell->value4) + ", timer " +
-                         std::to_string(cell->timer) +
-                         "; approach marks in cells " + std::to_string(k - 2) +
-                         " to " + std::to_string(k - 8));
+    trace_place(*ctx.trace,
+                "cell " + std::to_string(k) + ": value1 " +
+                    std::to_string(cell->value1) + ", value2 " +
+                    std::to_string(cell->value2) + ", value3 " +
+                    std::to_string(cell->value3) + ", value4 " +
+                    std::to_string(cell->value4) + ", timer " +
+                    std::to_string(cell->timer) + "; approach marks in cells " +
+                    std::to_string(k - 2) + " to " + std::to_string(k - 8));
 
   // The marks overwrite whatever approach code the cells hold, marks of an
   // earlier signal or station included: the row read last wins. A signal in
@@ -74,7 +77,7 @@ row_result read_signal_row(compile_context& ctx, train_reading& reading) {
                    tempo))
     return row_unreadable(ctx, reading,
                           "a field of a signal row cannot be read");
-  note_signal_timer(ctx, reading.notes, reading.cur, sx, tempo);
+  note_signal_timer(ctx.notes, reading.cur, sx, tempo);
   if (!row_fits(ctx, posizione, row_margin_m))
     return beyond_grid(ctx, reading, posizione);
 

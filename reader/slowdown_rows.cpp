@@ -1,6 +1,9 @@
 #include "reader/slowdown_rows.h"
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
+#include "reader/row_notes.h"
 
 namespace {
 
@@ -42,7 +45,10 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   const std::int64_t w = nearest_index(point_place(board_m));
   const std::int64_t h = nearest_index(stretch_place(board_m));
   const bool has_board = x > no_warning_board_up_to_m;
-  if (!has_board) f_ta = 0;
+  if (!has_board && f_ta != 0) {
+    note_no_warning_board(ctx.notes, x);
+    f_ta = 0;
+  }
 
   if (has_board && !cell_can_take(ctx, w, code_warning_board_cell_taken))
     return;
@@ -80,13 +86,13 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   end.value3 = low16(f_tt);
   if (ctx.trace != nullptr)
     trace_place(
-        ctx, "start cell " + std::to_string(s) + ", end cell " +
-                 std::to_string(e) +
-                 (has_board ? ", warning board in cell " + std::to_string(w)
-                            : std::string(", no warning board")) +
-                 (f_ta != 0 ? ", pre-warning cells " + std::to_string(h - 3) +
-                                  " to " + std::to_string(h)
-                            : std::string()));
+        *ctx.trace,
+        "start cell " + std::to_string(s) + ", end cell " + std::to_string(e) +
+            (has_board ? ", warning board in cell " + std::to_string(w)
+                       : std::string(", no warning board")) +
+            (f_ta != 0 ? ", pre-warning cells " + std::to_string(h - 3) +
+                             " to " + std::to_string(h)
+                       : std::string()));
 
   if (f_ta == 0) return;
   for (std::int64_t i = 0; i < 4; ++i) {
@@ -118,7 +124,6 @@ row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
   // Only the start is tested against the grid; the end cell is checked when
   // the slowdown is laid.
   if (!row_fits(ctx, x, row_margin_m)) return beyond_grid(ctx, reading, x);
-  note_slowdown_flags(ctx, reading.notes, x, f_ta);
 
   const std::int32_t code_before = ctx.error_code;
   memo_rallentamento(ctx, x, v, l, f_tt, f_ta, d_v);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/step_result.h"
-#include "reader/author_notes.h"
 #include "reader/line_reader.h"
 #include "reader/line_rows.h"
 #include "reader/train_reader.h"
@@ -52,10 +51,7 @@ bool removed_or_failed(compile_context& ctx, const std::string& name) {
 bool read_source(compile_context& ctx, const std::string& name,
                  error_source where, std::string& text) {
   step_result read = read_file(ctx.files, name, text);
-  if (read.ok()) {
-    note_source_bytes(ctx, where, text);
-    return true;
-  }
+  if (read.ok()) return true;
   ctx.error_where = where;
   ctx.error_line = 0;
   (void)reading_failure(ctx, read.detail);

@@ -4,7 +4,10 @@
 #include <string>
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
 #include "reader/labels.h"
+#include "reader/row_notes.h"
 
 namespace {
 
@@ -90,12 +93,12 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   station.time_s = encode_time_of_day(hours, minutes, seconds);
   if (!read_text_field(reading.cur, station.label))
     return row_unreadable(ctx, reading, "the name of a station cannot be read");
-  take_label(ctx, reading.notes, reading.cur, "station name", station.label);
+  take_label(ctx, reading.cur, "station name", station.label);
 
   set_extent(station, length_m);
   note_slot_owner(ctx, n);
   if (length_m < 0)
-    note_negative_station_length(ctx, reading.notes, length_line, length_column,
+    note_negative_station_length(ctx.notes, length_line, length_column,
                                  length_m, station.from_m, station.to_m);
   if (length_m < 600) station.opt_e = 0;
   // The first station's opt_d and opt_e are cleared after the extent, so the
@@ -148,7 +151,7 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
   }
 
   if (ctx.trace != nullptr)
-    trace_place(ctx,
+    trace_place(*ctx.trace,
                 "line table slot " + std::to_string(n) + ": platform " +
                     std::to_string(station.from_m) + " to " +
                     std::to_string(station.to_m) + " m" +

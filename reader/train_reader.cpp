@@ -1,10 +1,14 @@
 #include "reader/train_reader.h"
 
+#include <optional>
 #include <string>
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
 #include "reader/code_marker_rows.h"
+#include "reader/field_trace.h"
 #include "reader/kilometre_references.h"
+#include "reader/row_notes.h"
 #include "reader/signal_rows.h"
 #include "reader/slowdown_rows.h"
 #include "reader/station_rows.h"
@@ -65,12 +69,11 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
                           "a field of a speed-limit row cannot be read");
   const std::int32_t speed_line = reading.cur.field_line;
   const std::int32_t speed_column = reading.cur.field_column;
-  note_speed_value(ctx, reading.notes, reading.cur, v);
+  note_speed_value(ctx.notes, reading.cur, v);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
   const std::int32_t last = ctx.grid.last_index();
-  note_fill_row(ctx, reading.notes, reading.notes.speed_limit, "speed limit", p,
-                n, reading.speed_fill_index);
+  note_fill_row(ctx.notes, row_id::speed_limit, p, n, reading.speed_fill_index);
   if (n > 0 && reading.speed_fill_index < last) {
     std::uint8_t units = 0;
     if (!encode_speed_units(reading.previous_speed_kmh, units)) {
@@ -90,9 +93,9 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
   reading.previous_speed_line = speed_line;
   reading.previous_speed_column = speed_column;
   if (ctx.trace != nullptr)
-    trace_place(ctx, "speed limit of the cells from cell " +
-                         std::to_string(reading.speed_fill_index) +
-                         " up to the next speed limit row");
+    trace_place(*ctx.trace, "speed limit of the cells from cell " +
+                                std::to_string(reading.speed_fill_index) +
+                                " up to the next speed limit row");
   return row_result::next;
 }
 
@@ -105,11 +108,10 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   if (!read_fields(reading.cur, p, a))
     return row_unreadable(ctx, reading,
                           "a field of an adhesion row cannot be read");
-  note_adhesion_value(ctx, reading.notes, reading.cur, a);
+  note_adhesion_value(ctx.notes, reading.cur, a);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
-  note_fill_row(ctx, reading.notes, reading.notes.adhesion, "adhesion", p, n,
-                reading.adhesion_fill_index);
+  note_fill_row(ctx.notes, row_id::adhesion, p, n, reading.adhesion_fill_index);
   if (n > 0) {
     (void)fill_cells(ctx.grid, reading.adhesion_fill_index, n, no_stop,
                      &track_cell::adhesion,
@@ -117,10 +119,11 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   }
   reading.previous_adhesion = a;
   if (ctx.trace != nullptr)
-    trace_place(ctx, "adhesion of the cells from cell " +
-                         std::to_string(reading.adhesion_fill_index) +
-                         " up to the next adhesion row, stored as byte " +
-                         std::to_string(encode_adhesion(a)));
+    trace_place(*ctx.trace,
+                "adhesion of the cells from cell " +
+                    std::to_string(reading.adhesion_fill_index) +
+                    " up to the next adhesion row, stored as byte " +
+                    std::to_string(encode_adhesion(a)));
   return row_result::next;
 }
 
@@ -149,10 +152,8 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
   const std::string token = ctx.current_token;
   for (const row_rule& row : source_rows(source_file::train)) {
     if (!row_matches(row, token)) continue;
-    note_row(ctx, reading.notes, row.id);
+    note_row(ctx.notes, row.id, reading.cur);
     reading.row = start_row(row, reading.cur);
-    ctx.current_row = {error_source::train_source, reading.cur.field_line,
-                       reading.cur.field_column};
     row_result r = read_row(ctx, reading, row.id);
     if (r != row_result::next && !pass_fault(ctx, reading.cur, r)) return r;
   }
@@ -165,7 +166,7 @@ bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
     if (!read_text_field(reading.cur, ctx.current_token)) return false;
     if (contains_keyword(ctx.current_token, general_section)) return true;
-    note_before_general(ctx, reading.notes, reading.cur, ctx.current_token);
+    note_before_general(ctx.notes, reading.cur, ctx.current_token);
   }
   return false;
 }
@@ -174,13 +175,13 @@ bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
 // the writer ends the file with "[fine]", which needs no examination.
 row_result read_rows(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
-    const token_step step = next_row_token(ctx, reading.cur, reading.notes);
+    const token_step step = next_row_token(ctx, reading.cur);
     if (step == token_step::end) break;
     if (step == token_step::failure)
       return row_unreadable(ctx, reading, "a token cannot be read");
     row_result r = dispatch(ctx, reading);
     if (r != row_result::next) return r;
-    note_token_end(ctx, reading.notes);
+    note_token_end(ctx.notes);
   }
   return row_result::next;
 }
@@ -215,15 +216,16 @@ read_end read_train_text(compile_context& ctx, std::string_view text,
                          train_reading& reading) {
   reading = train_reading{};
   reading.cur = make_cursor(text);
-  start_notes(ctx, reading.notes, error_source::train_source,
-              note_phase::train_rows, reading.cur);
+  std::optional<author_notes> notes;
+  start_notes(ctx, notes, error_source::train_source, note_phase::train_rows,
+              reading.cur);
   if (skip_to_general_section(ctx, reading))
-    note_general_found(ctx, reading.notes, reading.cur);
+    note_general_found(ctx.notes, reading.cur);
   else
-    note_no_general_section(ctx, reading.notes);
+    note_no_general_section(ctx.notes);
 
   const row_result rows = read_rows(ctx, reading);
-  finish_notes(ctx, reading.notes, reading.cur);
+  finish_notes(ctx, reading.cur);
   switch (rows) {
     case row_result::next:
     case row_result::beyond_grid:

@@ -14,7 +14,6 @@
 #include <string>
 
 #include "model/compile_context.h"
-#include "reader/author_notes.h"
 #include "reader/field_reader.h"
 #include "reader/row_loop.h"
 
@@ -30,7 +29,6 @@ struct train_reading {
   std::int32_t adhesion_fill_index = 0;  // next cell to take an adhesion
   std::int32_t previous_adhesion = 0;
   std::int32_t station_slot = 1;  // line table slot of the next station
-  author_notes notes;             // warnings for authors; never read back
 
   // The position in the error slot before a row was refused with a code:
   // when the source then cannot be removed, the reading fails instead, and
