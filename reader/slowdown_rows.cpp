@@ -26,6 +26,26 @@ bool cell_can_take(compile_context& ctx, std::int64_t index,
   return true;
 }
 
+// The four pre-warning cells h, h - 1, h - 2 and h - 3 before a warning
+// board, numbered 1 to 4 away from it; all of them or none, with 20 for the
+// first that is taken. The caller has found all four on the grid.
+void lay_pre_warning_cells(compile_context& ctx, std::int64_t h,
+                           std::int32_t d_v) {
+  for (std::int64_t i = 0; i < 4; ++i) {
+    if (!is_free(*cell_at(ctx.grid, h - i))) {
+      record_taken_cell(ctx, code_pre_warning_cell_taken, h - i);
+      return;
+    }
+  }
+  for (std::int64_t i = 0; i < 4; ++i) {
+    track_cell& pre = *cell_at(ctx.grid, h - i);
+    pre.kind = kind_pre_warning;
+    note_cell_owner(ctx, &pre);
+    pre.value1 = low16(i + 1);
+    if (d_v != 0) pre.value2 = low16(i + 1);
+  }
+}
+
 }  // namespace
 
 // The step order is part of the result: a taken warning board, start or end
@@ -94,21 +114,7 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
                              " to " + std::to_string(h)
                        : std::string()));
 
-  if (f_ta == 0) return;
-  for (std::int64_t i = 0; i < 4; ++i) {
-    if (!is_free(*cell_at(ctx.grid, h - i))) {
-      record_taken_cell(ctx, code_pre_warning_cell_taken, h - i);
-      return;
-    }
-  }
-  // Numbered 1 to 4 away from the board.
-  for (std::int64_t i = 0; i < 4; ++i) {
-    track_cell& pre = *cell_at(ctx.grid, h - i);
-    pre.kind = kind_pre_warning;
-    note_cell_owner(ctx, &pre);
-    pre.value1 = low16(i + 1);
-    if (d_v != 0) pre.value2 = low16(i + 1);
-  }
+  if (f_ta != 0) lay_pre_warning_cells(ctx, h, d_v);
 }
 
 row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
