@@ -211,17 +211,11 @@ inline void record_error_code(compile_context& ctx, std::int32_t code) {
   ctx.error_taken_cell = -1;
 }
 
-// Records a code about cell `cell`, found taken by an earlier row; with a
-// position, or leaving the position as it was.
+// Records a code about cell `cell`, found taken by an earlier row.
 inline void record_taken_cell(compile_context& ctx, std::int32_t code,
                               std::int64_t cell) {
   record_error_code(ctx, code);
   ctx.error_taken_cell = static_cast<std::int32_t>(cell);
-}
-inline void record_taken_cell(compile_context& ctx, std::int32_t code,
-                              std::int32_t position, std::int64_t cell) {
-  record_taken_cell(ctx, code, cell);
-  ctx.error_position = position;
 }
 
 // The error slot as it stands, for a list of every code found.

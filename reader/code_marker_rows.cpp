@@ -17,11 +17,10 @@ row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
 
   const std::int64_t q = nearest_index(stretch_place(static_cast<double>(p)));
-  track_cell* cell = cell_at(ctx.grid, q);
-  if (cell == nullptr)
-    return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
-  if (!is_free(*cell))
-    return refuse_taken_cell(ctx, reading, code_code_marker_cell_taken, p, q);
+  const std::int32_t code_before = ctx.error_code;
+  track_cell* cell = free_cell(ctx, q, code_code_marker_outside_grid,
+                               code_code_marker_cell_taken);
+  if (cell == nullptr) return end_if_error(ctx, reading, code_before, p);
   if (ctx.trace != nullptr)
     trace_place(*ctx.trace, "cell " + std::to_string(q) +
                                 (c >= 1 ? ", code " + std::to_string(c)

@@ -94,21 +94,11 @@ std::int32_t point_cell(std::int32_t position) {
   return c;
 }
 
-// The cell of a board at `position`, when it is free. Otherwise `code` is
-// recorded, naming the cell when an earlier row took it, and null returned.
+// The cell of a board at `position`, when it is free; otherwise null, with
+// `code` recorded. A cell that does not exist is not free either.
 track_cell* free_board_cell(compile_context& ctx, std::int32_t position,
                             std::int32_t code) {
-  const std::int32_t k = point_cell(position);
-  track_cell* cell = cell_at(ctx.grid, k);
-  if (cell == nullptr) {
-    record_error_code(ctx, code);
-    return nullptr;
-  }
-  if (!is_free(*cell)) {
-    record_taken_cell(ctx, code, k);
-    return nullptr;
-  }
-  return cell;
+  return free_cell(ctx, point_cell(position), code, code);
 }
 
 }  // namespace

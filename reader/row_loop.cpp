@@ -21,6 +21,20 @@ token_step next_row_token(compile_context& ctx, source_cursor& cur) {
   return token_step::ready;
 }
 
+track_cell* free_cell(compile_context& ctx, std::int64_t index,
+                      std::int32_t missing_code, std::int32_t taken_code) {
+  track_cell* cell = cell_at(ctx.grid, index);
+  if (cell == nullptr) {
+    record_error_code(ctx, missing_code);
+    return nullptr;
+  }
+  if (!is_free(*cell)) {
+    record_taken_cell(ctx, taken_code, index);
+    return nullptr;
+  }
+  return cell;
+}
+
 bool fill_cells(track_grid& grid, std::int32_t& fill, std::int64_t until,
                 std::int64_t stop, std::uint8_t track_cell::*field,
                 std::uint8_t value) {

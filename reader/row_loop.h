@@ -51,6 +51,12 @@ inline std::int64_t nearest_index(double v) {
 enum class token_step { ready, end, failure };
 token_step next_row_token(compile_context& ctx, source_cursor& cur);
 
+// The cell at `index` when it is free for a row to take. Otherwise null, with
+// `missing_code` recorded for a cell outside the grid, or `taken_code` and
+// the cell for one that an earlier row took.
+track_cell* free_cell(compile_context& ctx, std::int64_t index,
+                      std::int32_t missing_code, std::int32_t taken_code);
+
 // The fills of the gradient, the speed limit and the adhesion: a row gives
 // the cells from `fill` on the value of the row before it, always at least
 // one cell and then on while fill < until, never at or beyond `stop`; `fill`

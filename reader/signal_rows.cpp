@@ -14,17 +14,11 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
                   std::int32_t& tempo) {
   const std::int64_t k =
       nearest_index(point_place(static_cast<double>(posizione)));
-  track_cell* cell = cell_at(ctx.grid, k);
-  if (cell != nullptr && !is_free(*cell)) {
-    record_taken_cell(ctx, code_signal_cell_taken, k);
-    return;
-  }
   // The position check bounds only the far end of the line: a signal before
   // the line origin has no cell at all and is refused.
-  if (cell == nullptr) {
-    record_error_code(ctx, code_signal_before_origin);
-    return;
-  }
+  track_cell* cell =
+      free_cell(ctx, k, code_signal_before_origin, code_signal_cell_taken);
+  if (cell == nullptr) return;
 
   cell->kind = kind_signal;
   note_cell_owner(ctx, cell);

@@ -14,16 +14,8 @@ constexpr std::int32_t board_distance_m = 1200;
 // neither can be written.
 bool cell_can_take(compile_context& ctx, std::int64_t index,
                    std::int32_t taken_code) {
-  const track_cell* cell = cell_at(ctx.grid, index);
-  if (cell == nullptr) {
-    record_error_code(ctx, code_slowdown_outside_grid);
-    return false;
-  }
-  if (!is_free(*cell)) {
-    record_taken_cell(ctx, taken_code, index);
-    return false;
-  }
-  return true;
+  return free_cell(ctx, index, code_slowdown_outside_grid, taken_code) !=
+         nullptr;
 }
 
 // The four pre-warning cells h, h - 1, h - 2 and h - 3 before a warning

@@ -67,21 +67,15 @@ read_end read_line_source(compile_context& ctx) {
   if (!read_source(ctx, line_source_name(ctx), error_source::line_source, text))
     return read_end::reading_failure;
   line_reading r;
-  switch (read_line_text(ctx, text, r)) {
-    case read_end::finished:
-      if (!removed_or_failed(ctx, line_source_name(ctx)))
-        return read_end::reading_failure;
-      complete_line_model(ctx, r);
-      return read_end::finished;
-    case read_end::coded_error:
-      if (!removed_or_failed(ctx, line_source_name(ctx)))
-        return read_end::reading_failure;
-      return read_end::coded_error;
-    case read_end::reading_failure:
-      break;
+  const read_end end = read_line_text(ctx, text, r);
+  if (end == read_end::reading_failure) {
+    remove_both_sources(ctx);
+    return end;
   }
-  remove_both_sources(ctx);
-  return read_end::reading_failure;
+  if (!removed_or_failed(ctx, line_source_name(ctx)))
+    return read_end::reading_failure;
+  if (end == read_end::finished) complete_line_model(ctx, r);
+  return end;
 }
 
 read_end read_train_source(compile_context& ctx) {
@@ -90,23 +84,24 @@ read_end read_train_source(compile_context& ctx) {
                    text))
     return read_end::reading_failure;
   train_reading t;
-  switch (read_train_text(ctx, text, t)) {
-    case read_end::finished:
-      if (!removed_or_failed(ctx, train_source_name(ctx)))
-        return read_end::reading_failure;
-      if (complete_train_model(ctx, t) == read_end::finished)
-        return read_end::finished;
-      break;
-    case read_end::coded_error:
-      if (!removed_or_failed(ctx, train_source_name(ctx))) {
-        ctx.error_position = t.position_before_code;
-        note_error_origin(ctx, error_source::train_source, t.cur);
-        return read_end::reading_failure;
-      }
-      return read_end::coded_error;
-    case read_end::reading_failure:
-      break;
+  const read_end end = read_train_text(ctx, text, t);
+  if (end == read_end::reading_failure) {
+    remove_both_sources(ctx);
+    return end;
   }
+  if (!removed_or_failed(ctx, train_source_name(ctx))) {
+    // The failure replaces the row's code: the slot's position goes back to
+    // what it held before the code, and the failure is told at the field
+    // read last.
+    if (end == read_end::coded_error) {
+      ctx.error_position = t.position_before_code;
+      note_error_origin(ctx, error_source::train_source, t.cur);
+    }
+    return read_end::reading_failure;
+  }
+  if (end == read_end::coded_error ||
+      complete_train_model(ctx, t) == read_end::finished)
+    return end;
   remove_both_sources(ctx);
   return read_end::reading_failure;
 }

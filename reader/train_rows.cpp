@@ -2,20 +2,6 @@
 
 #include <string>
 
-namespace {
-
-// The end of a row refused with the code now in the slot: its origin is
-// noted, and the slot's position from before the code is kept for a source
-// that then cannot be removed.
-row_result refused(compile_context& ctx, train_reading& reading,
-                   std::int32_t position_before, fault_field field) {
-  reading.position_before_code = position_before;
-  note_error_origin(ctx, error_source::train_source, reading.cur, field);
-  return row_result::coded_error;
-}
-
-}  // namespace
-
 row_result beyond_grid(compile_context& ctx, const train_reading& reading,
                        std::int32_t position) {
   record_error(ctx, code_beyond_grid, position);
@@ -27,17 +13,10 @@ row_result beyond_grid(compile_context& ctx, const train_reading& reading,
 row_result refuse_row(compile_context& ctx, train_reading& reading,
                       std::int32_t code, std::int32_t position,
                       fault_field field) {
-  const std::int32_t before = ctx.error_position;
+  reading.position_before_code = ctx.error_position;
   record_error(ctx, code, position);
-  return refused(ctx, reading, before, field);
-}
-
-row_result refuse_taken_cell(compile_context& ctx, train_reading& reading,
-                             std::int32_t code, std::int32_t position,
-                             std::int64_t cell) {
-  const std::int32_t before = ctx.error_position;
-  record_taken_cell(ctx, code, position, cell);
-  return refused(ctx, reading, before, fault_field::first);
+  note_error_origin(ctx, error_source::train_source, reading.cur, field);
+  return row_result::coded_error;
 }
 
 row_result refuse_row_keep_position(compile_context& ctx,

@@ -50,10 +50,6 @@ row_result refuse_row(compile_context& ctx, train_reading& reading,
                       fault_field field = fault_field::first);
 row_result refuse_row_keep_position(compile_context& ctx,
                                     train_reading& reading, std::int32_t code);
-// The same for a row whose cell an earlier row took: the code names `cell`.
-row_result refuse_taken_cell(compile_context& ctx, train_reading& reading,
-                             std::int32_t code, std::int32_t position,
-                             std::int64_t cell);
 
 // After a placement call: when the error slot holds a code, whether the call
 // recorded it or an earlier step left it there, the reading ends with the
