@@ -54,64 +54,6 @@ const char* source_word(error_source where) {
 
 std::string str(std::int64_t v) { return std::to_string(v); }
 
-// The first row of a source whose keywords the token holds, tested as the
-// reader tests them, or with letter case ignored throughout.
-const row_rule* row_held(std::string_view token, error_source source,
-                         bool any_case) {
-  for (std::size_t i = 0; i < row_count; ++i) {
-    const row_rule& r = grammar_rows()[i];
-    if (r.source == file_of(source) && row_matches(r, token, any_case))
-      return &r;
-  }
-  return nullptr;
-}
-
-// The fewest edits (letter case ignored) that turn `word` into some stretch
-// of `text`: a keyword with one letter wrong, missing or doubled is 1 away.
-std::size_t distance_within(std::string_view text, std::string_view word) {
-  std::vector<std::size_t> column(word.size() + 1);
-  for (std::size_t i = 0; i <= word.size(); ++i) column[i] = i;
-  std::size_t best = column[word.size()];
-  for (char c : text.substr(0, 200)) {
-    std::size_t diagonal = column[0];
-    column[0] = 0;  // a stretch may start anywhere
-    for (std::size_t i = 1; i <= word.size(); ++i) {
-      const std::size_t above = column[i];
-      const std::size_t cost = lower(word[i - 1]) == lower(c) ? 0 : 1;
-      column[i] = std::min({above + 1, column[i - 1] + 1, diagonal + cost});
-      diagonal = above;
-    }
-    best = std::min(best, column[word.size()]);
-  }
-  return best;
-}
-
-// The row of the source whose keywords the token comes closest to, when it
-// comes close: at most one edit per keyword, two for keywords of seven
-// letters or more.
-const row_rule* nearest_row(std::string_view token, error_source source) {
-  const row_rule* best = nullptr;
-  std::size_t best_score = 0;
-  for (std::size_t i = 0; i < row_count; ++i) {
-    const row_rule& r = grammar_rows()[i];
-    if (r.source != file_of(source)) continue;
-    std::size_t score = 0;
-    bool close = true;
-    for (const char* word : {r.first, r.second}) {
-      if (*word == '\0') continue;
-      const std::string_view w(word);
-      const std::size_t d = distance_within(token, w);
-      close = close && d <= (w.size() >= 7 ? 2u : 1u);
-      score += d;
-    }
-    if (close && (best == nullptr || score < best_score)) {
-      best = &r;
-      best_score = score;
-    }
-  }
-  return best;
-}
-
 bool has_letters(std::string_view token) {
   return std::any_of(token.begin(), token.end(), [](char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -122,7 +64,7 @@ bool has_letters(std::string_view token) {
 std::string passed_over_text(const author_notes& notes) {
   const std::string t = quoted(notes.token);
   const error_source other = notes.where == line_src ? train_src : line_src;
-  if (const row_rule* r = row_held(notes.token, notes.where, false)) {
+  if (const row_rule* r = row_held(notes.token, file_of(notes.where), false)) {
     if (notes.phase == note_phase::line_general)
       return t + " is passed over: a " + r->name +
              " row is not read inside the general section, which ends at "
@@ -131,10 +73,10 @@ std::string passed_over_text(const author_notes& notes) {
            " row is read only in the general section, before its first "
            "section marker";
   }
-  if (const row_rule* r = row_held(notes.token, notes.where, true))
+  if (const row_rule* r = row_held(notes.token, file_of(notes.where), true))
     return t + " is passed over: the " + r->name +
            " row is recognised only in lower case, as '" + r->written + "'";
-  if (const row_rule* r = row_held(notes.token, other, true))
+  if (const row_rule* r = row_held(notes.token, file_of(other), true))
     return t + " is passed over: the " + r->name + " row belongs in the " +
            source_word(other) + " source";
   if (!has_letters(notes.token))
@@ -143,7 +85,7 @@ std::string passed_over_text(const author_notes& notes) {
            "field too many for the row before, or a row that lost its "
            "keyword)";
   std::string text = t + " is passed over: no row has this keyword";
-  if (const row_rule* r = nearest_row(notes.token, notes.where))
+  if (const row_rule* r = nearest_row(notes.token, file_of(notes.where)))
     text += std::string(" (did you mean '") + r->written + "'?)";
   return text;
 }
@@ -276,7 +218,7 @@ void note_odd_numbers(author_notes& notes, const source_cursor& cur) {
     const std::string t = quoted(n.text);
     std::string text;
     bool lost = false;
-    if (const row_rule* r = row_held(n.text, notes.where, false)) {
+    if (const row_rule* r = row_held(n.text, file_of(notes.where), false)) {
       text = t +
              " is read as a number (0): the row before it lacks a field, "
              "and this " +
@@ -351,7 +293,8 @@ void note_before_general(author_notes* notes, const source_cursor& cur,
   if (notes == nullptr) return;
   if (notes->trace != nullptr)
     trace_last_as(*notes->trace, field_role::before_general);
-  if (is_comment(token) || row_held(token, notes->where, false) == nullptr)
+  if (is_comment(token) ||
+      row_held(token, file_of(notes->where), false) == nullptr)
     return;
   notes->before_general.push_back({notes->where, cur.field_line,
                                    cur.field_column,
@@ -445,7 +388,8 @@ void note_last_field(author_notes* notes, const source_cursor& cur,
                      const std::string& token) {
   if (notes == nullptr) return;
   if (notes->trace != nullptr) trace_last_field(*notes->trace);
-  if (is_comment(token) || row_held(token, notes->where, false) == nullptr)
+  if (is_comment(token) ||
+      row_held(token, file_of(notes->where), false) == nullptr)
     return;
   add_warning(*notes, cur.field_line, cur.field_column,
               quoted(token) +

@@ -1,11 +1,37 @@
 #include "reader/grammar.h"
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "model/error_codes.h"
 #include "reader/field_reader.h"
 
 namespace {
+
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The fewest edits (letter case ignored) that turn `word` into some stretch
+// of `text`: a keyword with one letter wrong, missing or doubled is 1 away.
+std::size_t distance_within(std::string_view text, std::string_view word) {
+  std::vector<std::size_t> column(word.size() + 1);
+  for (std::size_t i = 0; i <= word.size(); ++i) column[i] = i;
+  std::size_t best = column[word.size()];
+  for (char c : text.substr(0, 200)) {
+    std::size_t diagonal = column[0];
+    column[0] = 0;  // a stretch may start anywhere
+    for (std::size_t i = 1; i <= word.size(); ++i) {
+      const std::size_t above = column[i];
+      const std::size_t cost = lower(word[i - 1]) == lower(c) ? 0 : 1;
+      column[i] = std::min({above + 1, column[i - 1] + 1, diagonal + cost});
+      diagonal = above;
+    }
+    best = std::min(best, column[word.size()]);
+  }
+  return best;
+}
 
 constexpr field_type i32 = field_type::i32;
 constexpr field_type i16 = field_type::i16;
@@ -416,4 +442,32 @@ bool row_matches(const row_rule& row, std::string_view token, bool any_case) {
                                        : contains_keyword(token, word);
   };
   return has(row.first) && has(row.second);
+}
+
+const row_rule* row_held(std::string_view token, source_file source,
+                         bool any_case) {
+  for (const row_rule& r : source_rows(source))
+    if (row_matches(r, token, any_case)) return &r;
+  return nullptr;
+}
+
+const row_rule* nearest_row(std::string_view token, source_file source) {
+  const row_rule* best = nullptr;
+  std::size_t best_score = 0;
+  for (const row_rule& r : source_rows(source)) {
+    std::size_t score = 0;
+    bool close = true;
+    for (const char* word : {r.first, r.second}) {
+      if (*word == '\0') continue;
+      const std::string_view w(word);
+      const std::size_t d = distance_within(token, w);
+      close = close && d <= (w.size() >= 7 ? 2u : 1u);
+      score += d;
+    }
+    if (close && (best == nullptr || score < best_score)) {
+      best = &r;
+      best_score = score;
+    }
+  }
+  return best;
 }
