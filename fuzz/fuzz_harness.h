@@ -21,7 +21,7 @@
 #include "output/markers.h"
 #include "platform/memory_disk.h"
 #include "reader/memorizza_dati.h"
-#include "reader/source_reading.h"
+#include "reader/source_files.h"
 #include "run/error_messages.h"
 #include "run/run_sequence.h"
 #include "scenario/embedded_scenario.h"

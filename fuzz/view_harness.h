@@ -27,7 +27,7 @@
 
 #include "model/compile_context.h"
 #include "platform/platform.h"
-#include "reader/source_reading.h"
+#include "reader/source_files.h"
 #include "run/run_sequence.h"
 #include "scenario/embedded_scenario.h"
 #include "scenario/write_document.h"

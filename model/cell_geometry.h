@@ -29,3 +29,15 @@ inline double point_place(double x_m) { return stretch_place(x_m) + 1.0; }
 inline std::int64_t cell_start_m(std::int64_t cell) {
   return cell * cell_length_m;
 }
+
+// True when a position lies on a cell boundary: a whole number of cells from
+// the line origin, on either side of it.
+inline bool on_cell_boundary(std::int64_t x_m) {
+  return x_m % cell_length_m == 0;
+}
+
+// The metre a point feature in cell k stands at: (k - 1) x 50, the position
+// that point_place puts back into cell k.
+inline std::int64_t point_metre(std::int64_t cell) {
+  return (cell - 1) * cell_length_m;
+}

@@ -16,6 +16,9 @@
 #include "model/track_grid.h"
 #include "platform/platform.h"
 
+// The readers' observer of a reading, for authors (reader/author_notes.h).
+struct author_notes;
+
 // Which part of the run recorded the code in the error slot. Only reports to
 // the user look at it; the compiler itself never does.
 enum class error_source : std::uint8_t {
@@ -169,11 +172,10 @@ struct compile_context {
   std::vector<author_warning> warnings;
   label_encoding input_encoding = label_encoding::single_byte;
 
-  // For authors, when warnings are collected: the row that gave each cell
-  // its kind, so that a report about a taken cell can name what took it, and
-  // the row being read now.
+  // For authors, when warnings or a trace are asked for: the row that gave
+  // each cell its kind, so that a report about a taken cell can name what
+  // took it.
   std::map<std::int32_t, row_origin> cell_owners;
-  row_origin current_row;
   // Likewise, for pictures of the scenario that lead back to its rows: the
   // row of each station slot (by slot number), and every curve row read, in
   // reading order, with the plan metres it names.
@@ -191,6 +193,11 @@ struct compile_context {
   // authors' tool sets it; like the warnings, nothing the compiler writes
   // depends on it.
   field_trace* trace = nullptr;
+
+  // While a source is read for authors (warnings or a trace asked for), the
+  // observer the readers tell what they do; null otherwise, and always in
+  // the program, which then pays nothing for it. The readers set it.
+  author_notes* notes = nullptr;
 };
 
 // Records a code with its position.
@@ -214,26 +221,6 @@ inline void record_taken_cell(compile_context& ctx, std::int32_t code,
                               std::int64_t cell) {
   record_error_code(ctx, code);
   ctx.error_taken_cell = static_cast<std::int32_t>(cell);
-}
-
-// The row being read gave `cell` its kind (kept for authors only).
-inline void note_cell_owner(compile_context& ctx, const track_cell* cell) {
-  if (!ctx.collect_warnings || cell == nullptr || !ctx.grid.allocated()) return;
-  ctx.cell_owners[static_cast<std::int32_t>(cell - ctx.grid.cells.data())] =
-      ctx.current_row;
-}
-
-// The row being read filled station slot `slot` (kept for authors only).
-inline void note_slot_owner(compile_context& ctx, std::int32_t slot) {
-  if (ctx.collect_warnings) ctx.slot_owners[slot] = ctx.current_row;
-}
-
-// The row being read is a curve from start_m, length_m long (kept for authors
-// only).
-inline void note_curve_owner(compile_context& ctx, std::int32_t start_m,
-                             std::int32_t length_m) {
-  if (ctx.collect_warnings)
-    ctx.curve_owners.push_back({start_m, length_m, ctx.current_row});
 }
 
 // The error slot as it stands, for a list of every code found.

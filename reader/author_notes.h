@@ -1,28 +1,30 @@
-// Warnings for authors: what the readers do quietly with a source that still
-// compiles. A field passed over, a number read as 0, a general row replaced by
-// a later one, a row whose meaning depends on the one before it, a row in
-// another section than its own, a value bent to fit its field.
+// The observer of a reading, for authors. It tells what the readers do
+// quietly with a source that still compiles as warnings (a field passed over,
+// a number read as 0, a general row replaced by a later one, a row in another
+// section than its own, a source that is no single-byte text), keeps the
+// field trace (field_trace.h) and remembers the row that took each cell, slot
+// and curve. The warnings about the values of one kind of row are in
+// row_notes.h.
 //
-// The readers call these hooks as they go. Each hook only looks at what it is
-// given and appends to ctx.warnings, and only when ctx.collect_warnings is
-// set: nothing the compiler writes ever depends on them. A warning names the
-// line and column of the field it is about (for a row, its keyword field).
+// The readers call its hooks as they go, with ctx.notes. An observer is made
+// for each source only when the run asks for warnings (ctx.collect_warnings)
+// or a trace (ctx.trace). The program asks for neither: ctx.notes stays null
+// and every hook returns at once. A hook only looks at what it is given, and
+// the readers tell it what they decided; nothing the compiler writes ever
+// depends on it. A warning names the line and column of the field it is about
+// (for a row, its keyword field).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/compile_context.h"
 #include "reader/field_reader.h"
 #include "reader/grammar.h"
-
-// The warnings name the rows of the grammar.
-using noted_row = row_id;
-inline constexpr std::size_t noted_row_count = row_count;
 
 // Where a reader stands, which tells why a token is passed over.
 enum class note_phase : std::uint8_t { line_general, line_rows, train_rows };
@@ -31,13 +33,25 @@ enum class note_phase : std::uint8_t { line_general, line_rows, train_rows };
 struct previous_row {
   std::int32_t line = 0;  // 0: none yet
   std::int32_t position_m = 0;
-  std::int32_t end_m = 0;  // mountains: where the stretch ends
+  // Mountains: where the stretch ends, and the cells the reader laid it on.
+  std::int32_t end_m = 0;
+  std::int64_t first_cell = 0;
+  std::int64_t last_cell = -1;
 };
 
-// What the hooks keep while one source is read.
+// What the observer keeps while one source is read.
 struct author_notes {
   error_source where = error_source::none;
   note_phase phase = note_phase::line_general;
+  field_trace* trace = nullptr;  // the trace asked for, or null
+
+  // This source's warnings, in the order found. When the reading ends they
+  // go to ctx.warnings in line and column order, if the run asked for them.
+  std::vector<author_warning> warnings;
+
+  // The row being read, where its keyword stands: the owner of what it takes.
+  row_origin row;
+
   std::string section;  // the last section marker, lower case
 
   // The token being handled, where it began, and the rows it was read as.
@@ -46,7 +60,8 @@ struct author_notes {
   std::int32_t token_column = 0;
   int comment_limit = 0;  // comments in a row the loop passes over
   int token_rows = 0;
-  noted_row first_row = noted_row::line_length;
+  row_id first_row = row_id::line_length;
+  bool curve_unread = false;  // the token holds a curve row read without plan
 
   // The fields passed over on one line share one warning, which counts them.
   std::int32_t passed_line = 0;
@@ -55,8 +70,8 @@ struct author_notes {
   std::string passed_text;
 
   // Where each general row was read last (line 0: not yet).
-  std::array<std::int32_t, noted_row_count> row_lines{};
-  std::array<std::int32_t, noted_row_count> row_columns{};
+  std::array<std::int32_t, row_count> row_lines{};
+  std::array<std::int32_t, row_count> row_columns{};
 
   previous_row gradient, speed_limit, adhesion, curve, mountain;
 
@@ -76,104 +91,54 @@ struct author_notes {
   std::vector<author_warning> before_general;
 };
 
-// Starts the notes for one source; the cursor then keeps its odd numbers.
-void start_notes(const compile_context& ctx, author_notes& notes,
+// Starts observing one source, whose whole text the cursor holds, when the
+// run asks for warnings or a trace: makes the observer in `storage`, points
+// ctx.notes at it, tells the cursor what to keep for it and looks at the
+// bytes of the text (NUL bytes or a UTF-16 byte order mark mean it is not
+// single-byte text, which is an error for authors). Otherwise ctx.notes is
+// null. `storage` must outlive the reading.
+void start_notes(compile_context& ctx, std::optional<author_notes>& storage,
                  error_source where, note_phase phase, source_cursor& cur);
 
-// A token before "[generale]", never examined; and the token that holds it.
-void note_before_general(const compile_context& ctx, author_notes& notes,
-                         const source_cursor& cur, const std::string& token);
-void note_general_found(compile_context& ctx, author_notes& notes,
-                        const source_cursor& cur);
-// The train source has no "[generale]": none of its rows is read.
-void note_no_general_section(compile_context& ctx, author_notes& notes);
+// Once the source has been read, however the reading ended: the numeric
+// fields that were not numbers join the warnings, which go to ctx.warnings
+// when asked for; ctx.notes is null again.
+void finish_notes(compile_context& ctx, source_cursor& cur);
 
-// The row loop's three hooks: a token about to be examined (after the comment
-// skip), each row it is read as, and the end of its examination. The last
-// one reports a token that was read as no row and is neither a comment, nor
-// a section marker, nor empty.
-void note_token(const compile_context& ctx, author_notes& notes,
-                const source_cursor& cur, const std::string& token,
-                int comment_limit);
-void note_row(compile_context& ctx, author_notes& notes, noted_row row);
-void note_token_end(compile_context& ctx, author_notes& notes);
+// A warning of this source at a field, or at the keyword of the row being
+// read: for the hooks of row_notes.h.
+void add_warning(author_notes& notes, std::int32_t line, std::int32_t column,
+                 std::string text, bool is_error = false);
+void add_row_warning(author_notes& notes, std::string text);
+
+// A token before "[generale]", never examined; and the token that holds it.
+void note_before_general(author_notes* notes, const source_cursor& cur,
+                         const std::string& token);
+void note_general_found(author_notes* notes, const source_cursor& cur);
+// The train source has no "[generale]": none of its rows is read.
+void note_no_general_section(author_notes* notes);
+// The line source's general section has ended: the rows after it follow.
+void note_rows_begin(author_notes* notes);
+
+// The row loop's hooks: a token about to be examined (after the comment
+// skip), each row it is read as (the cursor stands on its keyword), a curve
+// row it holds that is not read because there is no plan, and the end of its
+// examination. The last one reports a token that was read as no row and is
+// neither a comment, nor a section marker, nor empty.
+void note_token(author_notes* notes, const source_cursor& cur,
+                const std::string& token, int comment_limit);
+void note_row(author_notes* notes, row_id row, const source_cursor& cur);
+void note_curve_unread(author_notes* notes);
+void note_token_end(author_notes* notes);
 
 // The last field of a file is never examined.
-void note_last_field(compile_context& ctx, author_notes& notes,
-                     const source_cursor& cur, const std::string& token);
+void note_last_field(author_notes* notes, const source_cursor& cur,
+                     const std::string& token);
 
-// Once the source has been read, however the reading ended: the numeric
-// fields that were not numbers, and every warning in source, line and column
-// order.
-void finish_notes(compile_context& ctx, author_notes& notes,
-                  source_cursor& cur);
-
-// A row of a fill (gradient, speed limit, adhesion) whose cell k does not lie
-// beyond the fill index: it fills one cell at most, with the value before.
-void note_fill_row(compile_context& ctx, author_notes& notes,
-                   previous_row& before, const char* what, std::int32_t p,
-                   std::int64_t k, std::int64_t fill);
-// A curve that starts behind the metre the plan has reached.
-void note_curve_row(compile_context& ctx, author_notes& notes, std::int32_t s,
-                    std::int32_t lc, std::int64_t next_metre);
-// A mountain that begins before the one before it ends, or covers no cell.
-void note_mountain_row(compile_context& ctx, author_notes& notes,
-                       std::int32_t inizio, std::int32_t fine);
-// Kilometre references that the ordering clears; before it runs.
-void note_references(compile_context& ctx, const author_notes& notes);
-
-// Values bent to fit their fields. `cur` stands right after the field.
-void note_gradient_value(compile_context& ctx, const author_notes& notes,
-                         const source_cursor& cur, std::int32_t g);
-void note_speed_value(compile_context& ctx, const author_notes& notes,
-                      const source_cursor& cur, std::int32_t v);
-void note_adhesion_value(compile_context& ctx, const author_notes& notes,
-                         const source_cursor& cur, std::int32_t a);
-void note_signal_timer(compile_context& ctx, const author_notes& notes,
-                       const source_cursor& cur, std::int32_t sx,
-                       std::int32_t tempo);
-// A station length below 0: the platform is stored backwards.
-void note_negative_station_length(compile_context& ctx,
-                                  const author_notes& notes, std::int32_t line,
-                                  std::int32_t column, std::int32_t length_m,
-                                  std::int32_t from_m, std::int32_t to_m);
-// A note of the caller's own at the field the cursor read last (labels).
-void note_at_field(compile_context& ctx, const author_notes& notes,
-                   const source_cursor& cur, std::string text, bool is_error);
-
-// Tells the trace, when there is one, where the row being read went (its
-// cells, slot or plan metres). Callers build the text only when ctx.trace
-// is set, so the hook costs nothing in a plain compile.
-void trace_place(compile_context& ctx, const std::string& place);
-
-// The bytes of a whole source before it is read: NUL bytes or a UTF-16 byte
-// order mark mean it is not single-byte text, which is an error for authors.
-void note_source_bytes(compile_context& ctx, error_source where,
-                       std::string_view text);
-
-void note_slowdown_flags(compile_context& ctx, const author_notes& notes,
-                         std::int32_t x, std::int32_t f_ta);
-
-// The warnings a row of one kind can give besides those any row can give (a
-// numeric field that is not a number, a row in another section or after
-// [fine], two rows in one field, a comment read as a row), each said the way
-// the format reference says it. A warning of a kind here comes from one of
-// the hooks above.
-enum class row_warning : std::uint8_t {
-  given_twice,         // note_row, general rows
-  references_cleared,  // note_references
-  behind_row_before,   // note_fill_row
-  value_bent,          // note_gradient_value, note_speed_value, ...
-  curve_behind,        // note_curve_row
-  curves_unread,       // note_token_end without the plan
-  mountain_overlap,    // note_mountain_row
-  mountain_empty,      // note_mountain_row
-  utf8_label,          // take_label
-  platform_backwards,  // note_negative_station_length
-  no_warning_board,    // note_slowdown_flags
-};
-struct row_warning_text {
-  row_warning kind;
-  const char* text;
-};
-std::vector<row_warning_text> row_warnings(row_id row);
+// The row being read gave `cell` its kind, filled station slot `slot`, or is
+// a curve from start_m, length_m long; a report about a cell taken twice or a
+// picture of the scenario leads back to it.
+void note_cell_owner(compile_context& ctx, const track_cell* cell);
+void note_slot_owner(compile_context& ctx, std::int32_t slot);
+void note_curve_owner(compile_context& ctx, std::int32_t start_m,
+                      std::int32_t length_m);

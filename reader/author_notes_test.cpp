@@ -13,6 +13,7 @@
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
 #include "reader/grammar.h"
+#include "reader/warning_catalogue.h"
 #include "run/run_sequence.h"
 #include "scenario/write_document.h"
 #include "test/run_fixture.h"
@@ -438,6 +439,33 @@ TEST(author_warnings, a_compile_clears_the_warnings_of_the_one_before) {
   c.disk.files[train_source_name(c.ctx)] = joined(base_train);
   ASSERT_TRUE(memorizza_percorso(c.ctx, 1).ok());
   EXPECT_EQ(listed(c.ctx.warnings), "");
+}
+
+// A trace alone makes the readers' observer too: the trace learns what each
+// field was, yet no warning reaches the context, since none was asked for,
+// and the observer is gone once the reading is over.
+TEST(author_warnings, a_trace_alone_collects_no_warnings) {
+  std::vector<std::string> line_rows = base_line;
+  ASSERT_TRUE(apply_edit(
+      line_rows,
+      put_instead(src::line, "pendenza,  1000,   5", {"pendeza,  1000,   5"})));
+  memory_disk disk;
+  compile_context ctx = make_test_context("");
+  ctx.files.memory = &disk;
+  field_trace trace;
+  ctx.trace = &trace;
+  disk.files[line_source_name(ctx)] = joined(line_rows);
+  disk.files[train_source_name(ctx)] = joined(base_train);
+  ASSERT_TRUE(memorizza_percorso(ctx, 1).ok());
+  EXPECT_EQ(listed(ctx.warnings), "");
+  EXPECT_EQ(ctx.notes, nullptr);
+  const auto role_of = [&trace](const std::string& text) {
+    for (const traced_field& f : trace.fields)
+      if (f.text == text) return f.role;
+    return field_role::unexamined;
+  };
+  EXPECT_EQ(role_of("pendeza"), field_role::passed_over);
+  EXPECT_EQ(role_of("pendenza"), field_role::keyword);
 }
 
 // Each warning the format reference lists for a row, given by a row of that

@@ -127,6 +127,10 @@ bool contains_exact(std::string_view token, std::string_view keyword);
 inline bool is_comment(std::string_view token) {
   return token.find('-') != std::string_view::npos;
 }
+// An empty field: nothing but blanks.
+inline bool is_empty_field(std::string_view token) {
+  return token.find_first_not_of(" \t") == std::string_view::npos;
+}
 // A section marker holds both "[" and "]".
 inline bool is_section_marker(std::string_view token) {
   return token.find('[') != std::string_view::npos &&

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "model/error_codes.h"
-#include "reader/author_notes.h"
+#include "reader/warning_catalogue.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ std::string section_list_text(source_file source) {
       rows += rows.empty() ? ": " : ", ";
       rows += "`" + std::string(row.written) + "`";
     }
-    text += rows.empty() && name == "[fine]"
+    text += rows.empty() && name == end_section
                 ? ": the end of the file; nothing after it is needed"
                 : rows;
     text += "\n";
@@ -200,8 +200,8 @@ std::string format_reference() {
   std::string text =
       "# The scenario source format\n\n"
       "<!-- Generated from the grammar table (reader/grammar.cpp), the row "
-      "warnings\n(reader/author_notes.cpp) and the error catalogue "
-      "(model/error_codes.h) by the\nformat_reference program. Do not edit: "
+      "warnings\n(reader/warning_catalogue.cpp) and the error catalogue "
+      "(model/error_codes.h)\nby the format_reference program. Do not edit: "
       "run\n`cmake --build build --target format_reference_doc`. -->\n\n";
   text += reading_rules;
   text +=

@@ -1,7 +1,7 @@
 // The format reference for authors: both sources, every section, row and
 // field, the rules for comments, quotes, blanks and line ends, and the codes
 // and warnings each row can give. It is made from the grammar table
-// (grammar.h), the row warnings (author_notes.h) and the error catalogue
+// (grammar.h), the row warnings (warning_catalogue.h) and the error catalogue
 // (model/error_codes.h), so it says what the readers do. docs/format.md is
 // this text, written by the format_reference program; scenario_tool explain
 // prints one row's part of it.

@@ -1,11 +1,37 @@
 #include "reader/grammar.h"
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "model/error_codes.h"
 #include "reader/field_reader.h"
 
 namespace {
+
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The fewest edits (letter case ignored) that turn `word` into some stretch
+// of `text`: a keyword with one letter wrong, missing or doubled is 1 away.
+std::size_t distance_within(std::string_view text, std::string_view word) {
+  std::vector<std::size_t> column(word.size() + 1);
+  for (std::size_t i = 0; i <= word.size(); ++i) column[i] = i;
+  std::size_t best = column[word.size()];
+  for (char c : text.substr(0, 200)) {
+    std::size_t diagonal = column[0];
+    column[0] = 0;  // a stretch may start anywhere
+    for (std::size_t i = 1; i <= word.size(); ++i) {
+      const std::size_t above = column[i];
+      const std::size_t cost = lower(word[i - 1]) == lower(c) ? 0 : 1;
+      column[i] = std::min({above + 1, column[i - 1] + 1, diagonal + cost});
+      diagonal = above;
+    }
+    best = std::min(best, column[word.size()]);
+  }
+  return best;
+}
 
 constexpr field_type i32 = field_type::i32;
 constexpr field_type i16 = field_type::i16;
@@ -248,32 +274,32 @@ constexpr source_file train = source_file::train;
 // In row_id order, which is the order the readers test the keywords in.
 constexpr row_rule rows[] = {
     {row_id::line_length, line, "line length", "lunghezza percorso",
-     "lunghezza percorso", "lunghezza", "percorso", false, "[generale]", true,
-     line_length_fields, "the length of the line, which sizes the grid"},
+     "lunghezza percorso", "lunghezza", "percorso", false, general_section,
+     true, line_length_fields, "the length of the line, which sizes the grid"},
     {row_id::reference_three, line, "kilometre reference 'tre'",
      "progressiva chilometrica tre", "progressiva chilometrica tre", "tre",
-     "progressiva", true, "[generale]", true, reference_fields,
+     "progressiva", true, general_section, true, reference_fields,
      "the third kilometre reference"},
     {row_id::reference_two, line, "kilometre reference 'due'",
      "progressiva chilometrica due", "progressiva chilometrica due", "due",
-     "progressiva", true, "[generale]", true, reference_fields,
+     "progressiva", true, general_section, true, reference_fields,
      "the second kilometre reference"},
     {row_id::reference_one, line, "kilometre reference 'uno'",
      "progressiva chilometrica uno", "progressiva chilometrica uno", "uno",
-     "progressiva", true, "[generale]", true, reference_fields,
+     "progressiva", true, general_section, true, reference_fields,
      "the first kilometre reference"},
     {row_id::background_one, line, "background 'uno'", "sfondo uno",
-     "sfondo uno", "sfondo", "uno", true, "[generale]", true,
+     "sfondo uno", "sfondo", "uno", true, general_section, true,
      background_one_fields, "the first background value"},
     {row_id::background_two, line, "background 'due'", "sfondo due",
-     "sfondo due", "sfondo", "due", true, "[generale]", true,
+     "sfondo due", "sfondo", "due", true, general_section, true,
      background_two_fields, "the second background value"},
     {row_id::background_three, line, "background 'tre'", "sfondo tre",
-     "sfondo tre", "sfondo", "tre", true, "[generale]", true,
+     "sfondo tre", "sfondo", "tre", true, general_section, true,
      background_three_fields, "the third background value"},
     {row_id::signal_repetition, line, "signal repetition",
      "ripetizione segnali", "ripetizione segnali 4 codici", "segnali",
-     "ripetizione", true, "[generale]", true, signal_repetition_fields,
+     "ripetizione", true, general_section, true, signal_repetition_fields,
      "where signals are repeated in the cab; the keyword field names 4 or 9 "
      "codes (code 5)"},
     {row_id::gradient, line, "gradient", "pendenza", "pendenza", "pendenza", "",
@@ -293,10 +319,10 @@ constexpr row_rule rows[] = {
      "cartello_indicatore", "cartello", "indicat", false, "[indicazioni]",
      false, text_board_fields, "a board with text"},
     {row_id::braked_mass, train, "braked mass", "percentuale massa frenata",
-     "percentuale massa frenata", "frenata", "massa", false, "[generale]", true,
-     braked_mass_fields, "the braked mass of the train"},
+     "percentuale massa frenata", "frenata", "massa", false, general_section,
+     true, braked_mass_fields, "the braked mass of the train"},
     {row_id::carriages, train, "carriages", "numero vetture", "numero vetture",
-     "vetture", "", false, "[generale]", true, carriages_fields,
+     "vetture", "", false, general_section, true, carriages_fields,
      "the number of carriages"},
     {row_id::speed_limit, train, "speed limit", "velocita", "velocita",
      "velocit", "", false, "[vel_limite]", false, speed_limit_fields,
@@ -305,9 +331,9 @@ constexpr row_rule rows[] = {
      "", false, "[aderenze]", false, adhesion_fields,
      "an adhesion value from a position on"},
     {row_id::clock, train, "clock", "orologio", "orologio", "orologio", "",
-     false, "[generale]", true, clock_fields, "the time the service starts"},
+     false, general_section, true, clock_fields, "the time the service starts"},
     {row_id::sand, train, "sand", "sabbia", "sabbia", "sabbia", "", false,
-     "[generale]", true, sand_fields, "the sand on board"},
+     general_section, true, sand_fields, "the sand on board"},
     {row_id::signal, train, "signal", "segnale", "segnale", "segnale", "",
      false, "[segnali]", false, signal_fields,
      "a signal with four approach marks before it"},
@@ -325,11 +351,11 @@ constexpr row_rule rows[] = {
 static_assert(std::size(rows) == row_count);
 
 constexpr const char* line_sections[] = {
-    "[generale]", "[curve]",       "[pendenze]", "[montagne]",
-    "[cartelli]", "[indicazioni]", "[fine]"};
+    general_section, "[curve]",       "[pendenze]", "[montagne]",
+    "[cartelli]",    "[indicazioni]", end_section};
 constexpr const char* train_sections[] = {
-    "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
-    "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
+    general_section,   "[aderenze]", "[vel_limite]", "[stazioni]",
+    "[rallentamenti]", "[segnali]",  "[codici]",     end_section};
 
 // The codes of each row, as its handler records them (line_reader.cpp,
 // line_rows.cpp, train_reader.cpp and the *_rows.cpp of the train source).
@@ -416,4 +442,32 @@ bool row_matches(const row_rule& row, std::string_view token, bool any_case) {
                                        : contains_keyword(token, word);
   };
   return has(row.first) && has(row.second);
+}
+
+const row_rule* row_held(std::string_view token, source_file source,
+                         bool any_case) {
+  for (const row_rule& r : source_rows(source))
+    if (row_matches(r, token, any_case)) return &r;
+  return nullptr;
+}
+
+const row_rule* nearest_row(std::string_view token, source_file source) {
+  const row_rule* best = nullptr;
+  std::size_t best_score = 0;
+  for (const row_rule& r : source_rows(source)) {
+    std::size_t score = 0;
+    bool close = true;
+    for (const char* word : {r.first, r.second}) {
+      if (*word == '\0') continue;
+      const std::string_view w(word);
+      const std::size_t d = distance_within(token, w);
+      close = close && d <= (w.size() >= 7 ? 2u : 1u);
+      score += d;
+    }
+    if (close && (best == nullptr || score < best_score)) {
+      best = &r;
+      best_score = score;
+    }
+  }
+  return best;
 }

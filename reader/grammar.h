@@ -109,6 +109,12 @@ struct row_range {
 };
 row_range source_rows(source_file source);
 
+// The section both sources open with: nothing before it is read, and in the
+// line source the rows in it size the grid. The writers end both sources
+// with the end section.
+inline constexpr char general_section[] = "[generale]";
+inline constexpr char end_section[] = "[fine]";
+
 // The section markers of each source, in the order the writers use them.
 struct section_list {
   const char* const* names;
@@ -136,3 +142,14 @@ code_list row_codes(row_id row);
 // letter-case rule, or with case ignored throughout when `any_case` is set.
 bool row_matches(const row_rule& row, std::string_view token,
                  bool any_case = false);
+
+// The first row of a source whose keywords the token holds, tested as
+// row_matches tests them; null when there is none.
+const row_rule* row_held(std::string_view token, source_file source,
+                         bool any_case);
+
+// The row of a source whose keywords a mistyped token comes closest to, when
+// it comes close: at most one edit (a letter wrong, missing or doubled, case
+// ignored) per keyword, two for keywords of seven letters or more. Null when
+// no row comes that close.
+const row_rule* nearest_row(std::string_view token, source_file source);

@@ -5,8 +5,8 @@
 #include "base/text.h"
 #include "model/compile_context.h"
 #include "model/stored_values.h"
-#include "reader/author_notes.h"
 #include "reader/field_reader.h"
+#include "reader/row_notes.h"
 
 label_bytes classify_label(std::string_view label) {
   bool multi_byte = false;
@@ -62,9 +62,8 @@ std::string label_as_shown(std::string_view stored) {
   return out;
 }
 
-void take_label(compile_context& ctx, const author_notes& notes,
-                const source_cursor& cur, const char* what,
-                std::string& label) {
+void take_label(compile_context& ctx, const source_cursor& cur,
+                const char* what, std::string& label) {
   if (classify_label(label) != label_bytes::utf8) return;
   const std::string as_written = "'" + label + "'";
   if (ctx.input_encoding == label_encoding::utf8) {
@@ -73,14 +72,14 @@ void take_label(compile_context& ctx, const author_notes& notes,
       label = single;
       return;
     }
-    note_at_field(ctx, notes, cur,
+    note_at_field(ctx.notes, cur,
                   std::string(what) + " " + as_written + " holds '" + bad +
                       "', which has no single-byte form: labels are stored "
                       "one byte per character, from U+0000 to U+00FF",
                   true);
     return;
   }
-  note_at_field(ctx, notes, cur,
+  note_at_field(ctx.notes, cur,
                 std::string(what) + " " + as_written +
                     " is UTF-8 text: it is stored byte for byte, as " +
                     std::to_string(label.size()) + " bytes that read '" +

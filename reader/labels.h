@@ -26,7 +26,6 @@ bool utf8_to_single_bytes(std::string_view utf8, std::string& out,
 std::string label_as_shown(std::string_view stored);
 
 struct compile_context;
-struct author_notes;
 struct source_cursor;
 
 // A label as the reader took it from its field (`what` names the field, as
@@ -34,5 +33,5 @@ struct source_cursor;
 // stored as single bytes, and a character that has none is an error for
 // authors; otherwise UTF-8 text is stored byte for byte, with a warning that
 // shows what the simulator will show. Changes `label` only in the first case.
-void take_label(compile_context& ctx, const author_notes& notes,
-                const source_cursor& cur, const char* what, std::string& label);
+void take_label(compile_context& ctx, const source_cursor& cur,
+                const char* what, std::string& label);

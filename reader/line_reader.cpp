@@ -1,12 +1,12 @@
-// The line source: its general section sizes the track grid and the plan, and
-// the rows after it fill both (line_rows.cpp). The source is read once from
-// start to end and removed; the gradient and plan tails complete the model.
-#include <algorithm>
+#include "reader/line_reader.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 
+#include "reader/author_notes.h"
+#include "reader/kilometre_references.h"
 #include "reader/line_rows.h"
-#include "reader/source_reading.h"
 
 namespace {
 
@@ -38,11 +38,11 @@ row_result read_signal_repetition(compile_context& ctx, line_reading& r) {
   if (!read_fields(r.cur, slot.from_m, slot.to_m))
     return line_reading_failure(
         ctx, r, "signal repetition: a number is missing or out of range");
-  if (slot.from_m % 50 != 0) {
+  if (!on_cell_boundary(slot.from_m)) {
     record_error_code(ctx, code_repetition_start);
     return line_coded_error(ctx, r);
   }
-  if (slot.to_m % 50 != 0) {
+  if (!on_cell_boundary(slot.to_m)) {
     record_error_code(ctx, code_repetition_end);
     return line_coded_error(ctx, r, fault_field::last_read);
   }
@@ -119,26 +119,25 @@ row_result find_general_section(compile_context& ctx, line_reading& r) {
       record_error_code(ctx, code_no_general_section);
       return line_coded_error(ctx, r);
     }
-    if (contains_keyword(ctx.current_token, "[generale]")) {
-      note_general_found(ctx, r.notes, r.cur);
+    if (contains_keyword(ctx.current_token, general_section)) {
+      note_general_found(ctx.notes, r.cur);
       return row_result::next;
     }
-    note_before_general(ctx, r.notes, r.cur, ctx.current_token);
+    note_before_general(ctx.notes, r.cur, ctx.current_token);
   }
 }
 
 // A row of the line source begins at the keyword the cursor read last.
 void begin_row(compile_context& ctx, line_reading& r, const row_rule& row) {
+  note_row(ctx.notes, row.id, r.cur);
   r.row = start_row(row, r.cur);
-  ctx.current_row = {error_source::line_source, r.cur.field_line,
-                     r.cur.field_column};
 }
 
 row_result read_general_section(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
     (void)read_text_field(r.cur, ctx.current_token);  // not at the end
     if (at_end(r.cur)) {
-      note_last_field(ctx, r.notes, r.cur, ctx.current_token);
+      note_last_field(ctx.notes, r.cur, ctx.current_token);
       break;
     }
     // Up to ten comments in a row; a comment that is the last field leaves
@@ -147,16 +146,15 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
         skip_outcome::failure)
       return line_reading_failure(
           ctx, r, "general section: a comment is the last field");
-    note_token(ctx, r.notes, r.cur, ctx.current_token, 10);
+    note_token(ctx.notes, r.cur, ctx.current_token, 10);
     for (const row_rule& row : source_rows(source_file::line)) {
       if (!row.general || !row_matches(row, ctx.current_token)) continue;
-      note_row(ctx, r.notes, row.id);
       begin_row(ctx, r, row);
       row_result outcome = read_general_row(ctx, r, row.id);
       if (outcome != row_result::next && !pass_fault(ctx, r.cur, outcome))
         return outcome;
     }
-    note_token_end(ctx, r.notes);
+    note_token_end(ctx.notes);
     if (ends_general_section(ctx.current_token)) break;
   }
   // Everything after the general section needs the grid; without the length
@@ -168,13 +166,6 @@ row_result read_general_section(compile_context& ctx, line_reading& r) {
     return line_reading_failure(ctx, r, "general section: no line length row");
   }
   return row_result::next;
-}
-
-// Without outputs there is no plan, and curve rows pass unrecognised.
-bool starts_line_row(const compile_context& ctx, const row_rule& row) {
-  if (row.general) return false;
-  if (row.id == row_id::curve && ctx.write_flag == 0) return false;
-  return row_matches(row, ctx.current_token);
 }
 
 row_result read_line_row(compile_context& ctx, line_reading& r, row_id row) {
@@ -199,132 +190,30 @@ row_result read_line_row(compile_context& ctx, line_reading& r, row_id row) {
 // the file is never examined.
 row_result read_rows(compile_context& ctx, line_reading& r) {
   while (!at_end(r.cur)) {
-    const token_step step = next_row_token(ctx, r.cur, r.notes);
+    const token_step step = next_row_token(ctx, r.cur);
     if (step == token_step::end) break;
     if (step == token_step::failure)
       return line_reading_failure(ctx, r, "rows: a comment is the last field");
     // Each entry is tested on its own, so a token with two keywords is read
     // as both rows, in table order.
     for (const row_rule& row : source_rows(source_file::line)) {
-      if (!starts_line_row(ctx, row)) continue;
-      note_row(ctx, r.notes, row.id);
+      if (row.general || !row_matches(row, ctx.current_token)) continue;
+      // Without outputs there is no plan, and curve rows pass unread.
+      if (row.id == row_id::curve && ctx.write_flag == 0) {
+        note_curve_unread(ctx.notes);
+        continue;
+      }
       begin_row(ctx, r, row);
       row_result outcome = read_line_row(ctx, r, row.id);
       if (outcome != row_result::next && !pass_fault(ctx, r.cur, outcome))
         return outcome;
     }
-    note_token_end(ctx, r.notes);
+    note_token_end(ctx.notes);
   }
   return row_result::next;
 }
 
 }  // namespace
-
-reference_clearing references_cleared(const line_table& table) {
-  const line_record& a = table.slots[slot_reference_three];
-  const line_record& b = table.slots[slot_reference_two];
-  const line_record& c = table.slots[slot_reference_one];
-  // The sum of the first numbers is a 32-bit sum; only its low bits count.
-  const std::uint32_t sum = static_cast<std::uint32_t>(a.from_m) +
-                            static_cast<std::uint32_t>(b.from_m) +
-                            static_cast<std::uint32_t>(c.from_m);
-  if (sum != 0) {
-    // The greatest first number must be one reference's alone.
-    const std::int32_t greatest = std::max({a.from_m, b.from_m, c.from_m});
-    const int sharing = (a.from_m == greatest) + (b.from_m == greatest) +
-                        (c.from_m == greatest);
-    return sharing > 1 ? reference_clearing::greatest_shared
-                       : reference_clearing::none;
-  }
-  if (c.to_m > 0 || b.to_m > 0 || a.to_m > 0) return reference_clearing::none;
-  return reference_clearing::nothing_to_order;
-}
-
-void progressive_ordina(compile_context& ctx) {
-  struct reference {
-    std::int32_t f, t, a;
-    std::int32_t line;  // where the row stood, for reports
-  };
-  auto take = [&ctx](int n) {
-    const line_record& s = fixed_slot(ctx, n);
-    return reference{s.from_m, s.to_m, s.at_m,
-                     ctx.reference_lines[static_cast<std::size_t>(
-                         n - slot_reference_three)]};
-  };
-  // Listed in the order ties are broken: the "uno" row first, then "due",
-  // then "tre".
-  reference c = take(slot_reference_one);
-  reference b = take(slot_reference_two);
-  reference a = take(slot_reference_three);
-  reference order[3] = {a, b, c};
-  const bool all_zero =
-      references_cleared(ctx.table) != reference_clearing::none;
-
-  // The sum of the first numbers is a 32-bit sum; only its low bits count.
-  std::uint32_t sum = static_cast<std::uint32_t>(a.f) +
-                      static_cast<std::uint32_t>(b.f) +
-                      static_cast<std::uint32_t>(c.f);
-  if (sum != 0) {
-    reference by_f[3] = {c, b, a};
-    // A stable sort by first number, greatest first, keeps uno/due/tre order
-    // among equal ones.
-    for (int i = 1; i < 3; ++i)
-      for (int j = i; j > 0 && by_f[j].f > by_f[j - 1].f; --j) {
-        reference swap = by_f[j];
-        by_f[j] = by_f[j - 1];
-        by_f[j - 1] = swap;
-      }
-    order[0] = by_f[0];
-    order[1] = by_f[1];
-    order[2] = by_f[2];
-  } else if (c.t > 0) {
-    order[0] = c;
-    order[1] = b;
-    order[2] = a;
-  } else if (b.t > 0) {
-    order[0] = b;
-    order[1] = a;
-    order[2] = c;
-  }  // otherwise already in their places, or all cleared
-
-  const int slots[3] = {slot_reference_three, slot_reference_two,
-                        slot_reference_one};
-  for (int i = 0; i < 3; ++i) {
-    line_record& s = fixed_slot(ctx, slots[i]);
-    reference ref = all_zero ? reference{0, 0, 0, 0} : order[i];
-    s.from_m = ref.f;
-    s.to_m = ref.t;
-    s.at_m = ref.a;
-    ctx.reference_lines[static_cast<std::size_t>(
-        slots[i] - slot_reference_three)] = ref.line;
-    // A reference marked 1 in its third number is moved on by 100 m, the
-    // sum keeping its low 32 bits.
-    if (s.at_m == 1)
-      s.to_m =
-          static_cast<std::int32_t>(static_cast<std::uint32_t>(s.to_m) + 100u);
-  }
-}
-
-row_result line_coded_error(compile_context& ctx, const line_reading& r,
-                            fault_field field) {
-  note_error_origin(ctx, error_source::line_source, r.cur, field);
-  return row_result::coded_error;
-}
-
-row_result line_reading_failure(compile_context& ctx, const line_reading& r,
-                                const char* what) {
-  note_error_origin(ctx, error_source::line_source, r.cur);
-  const std::string told = field_failure_text(r.cur, r.row, what);
-  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + told, told);
-  return row_result::reading_failure;
-}
-
-row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
-                            std::int32_t position) {
-  record_error(ctx, code_beyond_grid, position);
-  note_error_origin(ctx, error_source::line_source, r.cur, fault_field::first);
-  return row_result::beyond_grid;
-}
 
 read_end read_line_text(compile_context& ctx, std::string_view text,
                         line_reading& r) {
@@ -335,13 +224,13 @@ read_end read_line_text(compile_context& ctx, std::string_view text,
 
   r = line_reading{};
   r.cur = make_cursor(text);
-  start_notes(ctx, r.notes, error_source::line_source, note_phase::line_general,
+  std::optional<author_notes> notes;
+  start_notes(ctx, notes, error_source::line_source, note_phase::line_general,
               r.cur);
 
   row_result outcome = find_general_section(ctx, r);
   if (outcome == row_result::next) outcome = read_general_section(ctx, r);
   if (outcome == row_result::next) {
-    note_references(ctx, r.notes);
     progressive_ordina(ctx);
     // The rows start from a fresh state (line_reading's initial values); the
     // plan starts at the origin heading along its second coordinate.
@@ -351,10 +240,10 @@ read_end read_line_text(compile_context& ctx, std::string_view text,
       (void)set_curve_int16(ctx.curves, 1, 0, 0);
       (void)set_curve_int16(ctx.curves, 1, 1, 1);
     }
-    r.notes.phase = note_phase::line_rows;
+    note_rows_begin(ctx.notes);
     outcome = read_rows(ctx, r);
   }
-  finish_notes(ctx, r.notes, r.cur);
+  finish_notes(ctx, r.cur);
   if (outcome == row_result::coded_error) return read_end::coded_error;
   if (outcome == row_result::reading_failure) return read_end::reading_failure;
   // End of the rows, at the end of the file or at a row beyond the grid.

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
 #include "reader/labels.h"
-#include "reader/source_reading.h"
+#include "reader/row_notes.h"
 
 namespace {
 
@@ -92,6 +94,13 @@ std::int32_t point_cell(std::int32_t position) {
   return c;
 }
 
+// The cell of a board at `position`, when it is free; otherwise null, with
+// `code` recorded. A cell that does not exist is not free either.
+track_cell* free_board_cell(compile_context& ctx, std::int32_t position,
+                            std::int32_t code) {
+  return free_cell(ctx, point_cell(position), code, code);
+}
+
 }  // namespace
 
 row_result read_gradient_row(compile_context& ctx, line_reading& r) {
@@ -100,12 +109,11 @@ row_result read_gradient_row(compile_context& ctx, line_reading& r) {
   if (!read_fields(r.cur, p, g))
     return line_reading_failure(
         ctx, r, "gradient row: a number is missing or out of range");
-  note_gradient_value(ctx, r.notes, r.cur, g);
+  note_gradient_value(ctx.notes, r.cur, g);
   if (!row_fits(ctx, p, row_margin_m)) return line_beyond_grid(ctx, r, p);
   std::int32_t k = 0;
   (void)nearest_i32(stretch_place(static_cast<double>(p)), k);  // always fits
-  note_fill_row(ctx, r.notes, r.notes.gradient, "gradient", p, k,
-                r.gradient_fill);
+  note_fill_row(ctx.notes, row_id::gradient, p, k, r.gradient_fill);
   // The row closes the stretch of the row before it: cells from the fill
   // index up to k - 1 take the previous gradient, and always at least one
   // cell, so rows that repeat a position still move the fill on. Since
@@ -119,10 +127,11 @@ row_result read_gradient_row(compile_context& ctx, line_reading& r) {
   }
   r.current_gradient = g;
   if (ctx.trace != nullptr)
-    trace_place(ctx, "gradient of the cells from cell " +
-                         std::to_string(r.gradient_fill) +
-                         " up to the next gradient row, stored as byte " +
-                         std::to_string(encode_gradient(g)));
+    trace_place(*ctx.trace,
+                "gradient of the cells from cell " +
+                    std::to_string(r.gradient_fill) +
+                    " up to the next gradient row, stored as byte " +
+                    std::to_string(encode_gradient(g)));
   return row_result::next;
 }
 
@@ -141,14 +150,15 @@ row_result read_curve_row(compile_context& ctx, line_reading& r) {
     return line_coded_error(ctx, r);
   }
   if (contains_keyword(ctx.current_token, "s")) kappa = -kappa;
-  note_curve_row(ctx, r.notes, s, lc, r.curve_metre);
+  note_curve_row(ctx.notes, s, lc, r.curve_metre);
   note_curve_owner(ctx, s, lc);
   if (ctx.trace != nullptr)
-    trace_place(ctx, "plan metres " +
-                         std::to_string(std::max<std::int64_t>(
-                             std::int64_t{s} + 1, r.curve_metre)) +
-                         " to " + std::to_string(std::int64_t{s} + lc) +
-                         ", turning " + std::to_string(kappa) + " per metre");
+    trace_place(*ctx.trace, "plan metres " +
+                                std::to_string(std::max<std::int64_t>(
+                                    std::int64_t{s} + 1, r.curve_metre)) +
+                                " to " + std::to_string(std::int64_t{s} + lc) +
+                                ", turning " + std::to_string(kappa) +
+                                " per metre");
 
   // Metres up to the start continue the last direction; the curve itself
   // turns metres s + 1 to s + lc. A row behind the walk only turns what is
@@ -160,6 +170,16 @@ row_result read_curve_row(compile_context& ctx, line_reading& r) {
 
 void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
                    std::int32_t fine, std::int32_t tipo) {
+  // The stretch covers the cells from the nearest to inizio / 50 up to the
+  // one before the nearest to fine / 50: none when its end is not beyond
+  // its start.
+  std::int32_t first = 0;
+  std::int32_t end_cell = 0;
+  (void)nearest_i32(stretch_place(static_cast<double>(inizio)), first);
+  (void)nearest_i32(stretch_place(static_cast<double>(fine)), end_cell);
+  const std::int64_t last = static_cast<std::int64_t>(end_cell) - 1;
+  note_mountain_row(ctx.notes, inizio, fine, first, last);
+
   bool tunnel = false;
   if (tipo > 10) {
     tipo -= 10;
@@ -179,17 +199,13 @@ void memo_montagna(compile_context& ctx, line_reading& r, std::int32_t inizio,
       static_cast<std::int64_t>(inizio) - r.mountain_end[row - 1] <= 150)
     tipo = 3;
 
-  std::int32_t first = 0;
-  std::int32_t end_cell = 0;
-  (void)nearest_i32(stretch_place(static_cast<double>(inizio)), first);
-  (void)nearest_i32(stretch_place(static_cast<double>(fine)), end_cell);
-  std::int64_t last = static_cast<std::int64_t>(end_cell) - 1;
   if (ctx.trace != nullptr)
-    trace_place(ctx, first > last ? std::string("no cell")
-                                  : "cells " + std::to_string(first) + " to " +
-                                        std::to_string(last) + ", type " +
-                                        std::to_string(tipo) +
-                                        (tunnel ? ", a tunnel" : ""));
+    trace_place(*ctx.trace, first > last
+                                ? std::string("no cell")
+                                : "cells " + std::to_string(first) + " to " +
+                                      std::to_string(last) + ", type " +
+                                      std::to_string(tipo) +
+                                      (tunnel ? ", a tunnel" : ""));
   if (first > last) return;
   // The end is never checked against the grid, and a start before the origin
   // passes the position check; such a stretch is refused whole.
@@ -222,7 +238,6 @@ row_result read_mountain_row(compile_context& ctx, line_reading& r) {
         ctx, r, "mountain row: a number is missing or out of range");
   if (!row_fits(ctx, inizio, row_margin_m))
     return line_beyond_grid(ctx, r, inizio);
-  note_mountain_row(ctx, r.notes, inizio, fine);
   memo_montagna(ctx, r, inizio, fine, tipo);
   if (ctx.error_code > 0) return line_coded_error(ctx, r);
   return row_result::next;
@@ -233,12 +248,9 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
                            std::int32_t strisces, std::int32_t vad,
                            std::int32_t vbd, std::int32_t vcd,
                            std::int32_t strisced) {
-  track_cell* cell = cell_at(ctx.grid, point_cell(posizione));
-  if (cell == nullptr || !is_free(*cell)) {
-    record_error_code(ctx, code_speed_board_cell_taken);
-    if (cell != nullptr) ctx.error_taken_cell = point_cell(posizione);
-    return true;
-  }
+  track_cell* cell =
+      free_board_cell(ctx, posizione, code_speed_board_cell_taken);
+  if (cell == nullptr) return true;
   // All three speeds are encoded before the cell is touched, so a board
   // refused for a speed out of range leaves no half-written cell behind.
   speed_board_parts parts;
@@ -250,11 +262,11 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
   cell->kind = kind_speed_board;
   note_cell_owner(ctx, cell);
   if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(point_cell(posizione)) +
-                         ": value1 " + std::to_string(cell->value1) +
-                         ", value2 " + std::to_string(cell->value2) +
-                         ", value3 " + std::to_string(cell->value3) +
-                         ", value4 " + std::to_string(cell->value4));
+    trace_place(*ctx.trace, "cell " + std::to_string(point_cell(posizione)) +
+                                ": value1 " + std::to_string(cell->value1) +
+                                ", value2 " + std::to_string(cell->value2) +
+                                ", value3 " + std::to_string(cell->value3) +
+                                ", value4 " + std::to_string(cell->value4));
   return true;
 }
 
@@ -292,13 +304,12 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
       !read_text_field(r.cur, ctx.current_token))
     return line_reading_failure(
         ctx, r, "indicator board: a field is missing or out of range");
-  take_label(ctx, r.notes, r.cur, "board text", ctx.current_token);
+  take_label(ctx, r.cur, "board text", ctx.current_token);
   if (!row_fits(ctx, position, row_margin_m))
     return line_beyond_grid(ctx, r, position);
-  track_cell* cell = cell_at(ctx.grid, point_cell(position));
-  if (cell == nullptr || !is_free(*cell)) {
-    record_error(ctx, code_text_board_cell_taken, position);
-    if (cell != nullptr) ctx.error_taken_cell = point_cell(position);
+  track_cell* cell = free_board_cell(ctx, position, code_text_board_cell_taken);
+  if (cell == nullptr) {
+    ctx.error_position = position;
     return line_coded_error(ctx, r);
   }
   // Board texts fill the line table from slot 80 down and stations from slot
@@ -313,9 +324,9 @@ row_result read_text_board_row(compile_context& ctx, line_reading& r) {
   cell->value1 = static_cast<std::int16_t>(r.board_slot);
   slot->label = ctx.current_token;
   if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(point_cell(position)) +
-                         ", its text in line table slot " +
-                         std::to_string(r.board_slot));
+    trace_place(*ctx.trace, "cell " + std::to_string(point_cell(position)) +
+                                ", its text in line table slot " +
+                                std::to_string(r.board_slot));
   --r.board_slot;
   return row_result::next;
 }
@@ -336,4 +347,25 @@ void curve_tail(compile_context& ctx, line_reading& r) {
   plan_walk w = start_walk(ctx.curves, r.curve_metre);
   for (; r.curve_metre <= last; ++r.curve_metre)
     (void)step_plan(ctx.curves, w, r.curve_metre, false, 0.0);
+}
+
+row_result line_coded_error(compile_context& ctx, const line_reading& r,
+                            fault_field field) {
+  note_error_origin(ctx, error_source::line_source, r.cur, field);
+  return row_result::coded_error;
+}
+
+row_result line_reading_failure(compile_context& ctx, const line_reading& r,
+                                const char* what) {
+  note_error_origin(ctx, error_source::line_source, r.cur);
+  const std::string told = field_failure_text(r.cur, r.row, what);
+  (void)record_reading_failure(ctx, line_source_name(ctx) + ": " + told, told);
+  return row_result::reading_failure;
+}
+
+row_result line_beyond_grid(compile_context& ctx, const line_reading& r,
+                            std::int32_t position) {
+  record_error(ctx, code_beyond_grid, position);
+  note_error_origin(ctx, error_source::line_source, r.cur, fault_field::first);
+  return row_result::beyond_grid;
 }

@@ -1,16 +1,15 @@
 // The rows of the line source after its general section: gradients, curves,
-// mountains, speed indicator boards and indicator boards with text, and the
-// two tails that complete the gradients and the plan once the file is read.
-// Internal to the line reader.
+// mountains, speed indicator boards and indicator boards with text, the two
+// tails that complete the gradients and the plan once the file is read, and
+// the endings of every row of the line source. Internal to the line reader.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "model/compile_context.h"
-#include "reader/author_notes.h"
 #include "reader/field_reader.h"
-#include "reader/source_reading.h"
+#include "reader/row_loop.h"
 
 // The mountain lists hold this many rows, entries 1 to 80.
 inline constexpr std::int32_t max_mountain_rows = 80;
@@ -38,24 +37,7 @@ struct line_reading {
   // completed reading hands its last value to the station rows through
   // ctx.board_slot.
   std::int32_t board_slot = first_board_slot;
-
-  // Warnings for authors; they never change what is read.
-  author_notes notes;
 };
-
-// How a row left the reading.
-
-// Orders the kilometre references of slots 81 to 83 once the general section
-// has been read: slot 81 takes the one with the greatest first number.
-// Orders the kilometre references of slots 81 to 83, greatest first number
-// first, or clears all three (references_cleared says when and why).
-void progressive_ordina(compile_context& ctx);
-enum class reference_clearing {
-  none,
-  greatest_shared,   // two references share the greatest first number
-  nothing_to_order,  // first numbers add up to 0 and no second is above 0
-};
-reference_clearing references_cleared(const line_table& table);
 
 // Row handlers, called right after their keyword was found in
 // ctx.current_token; each reads its own data fields.
@@ -85,14 +67,15 @@ bool memo_indicatori_v_max(compile_context& ctx, std::int32_t posizione,
 void gradient_tail(compile_context& ctx, line_reading& r);
 void curve_tail(compile_context& ctx, line_reading& r);
 
-// Endings shared by the general section and the rows. Each one records the
+// The endings of the rows and of the general section. Each one records the
 // origin of the code: a reading failure at the field the cursor read last,
 // the others at the row's position field unless told otherwise.
 //
-// Removes the line source after a code has been recorded.
+// A code has been recorded; the caller removes the line source.
 row_result line_coded_error(compile_context& ctx, const line_reading& r,
                             fault_field field = fault_field::first);
-// Records 25 and removes both sources; `what` says what could not be read.
+// Records 25; the caller removes both sources. `what` says what could not be
+// read.
 row_result line_reading_failure(compile_context& ctx, const line_reading& r,
                                 const char* what);
 // Records 15 at `position`: the rows end but the reading completes.

@@ -1,8 +1,11 @@
-// Signal rows: one signal cell with the row's values packed into it, and
-// four approach marks every second cell below it, on the side a train
-// running towards higher positions comes from.
+#include "reader/signal_rows.h"
+
+#include <string>
+
 #include "model/stored_values.h"
-#include "reader/train_rows.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
+#include "reader/row_notes.h"
 
 void memo_segnale(compile_context& ctx, std::int32_t posizione,
                   std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
@@ -11,17 +14,11 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
                   std::int32_t& tempo) {
   const std::int64_t k =
       nearest_index(point_place(static_cast<double>(posizione)));
-  track_cell* cell = cell_at(ctx.grid, k);
-  if (cell != nullptr && !is_free(*cell)) {
-    record_taken_cell(ctx, code_signal_cell_taken, k);
-    return;
-  }
   // The position check bounds only the far end of the line: a signal before
   // the line origin has no cell at all and is refused.
-  if (cell == nullptr) {
-    record_error_code(ctx, code_signal_before_origin);
-    return;
-  }
+  track_cell* cell =
+      free_cell(ctx, k, code_signal_before_origin, code_signal_cell_taken);
+  if (cell == nullptr) return;
 
   cell->kind = kind_signal;
   note_cell_owner(ctx, cell);
@@ -39,14 +36,14 @@ void memo_segnale(compile_context& ctx, std::int32_t posizione,
   tempo = raised_timer(tempo);
   cell->timer = encode_signal_timer(sx, tempo);
   if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(k) + ": value1 " +
-                         std::to_string(cell->value1) + ", value2 " +
-                         std::to_string(cell->value2) + ", value3 " +
-                         std::to_string(cell->value3) + ", value4 " +
-                         std::to_string(cell->value4) + ", timer " +
-                         std::to_string(cell->timer) +
-                         "; approach marks in cells " + std::to_string(k - 2) +
-                         " to " + std::to_string(k - 8));
+    trace_place(*ctx.trace,
+                "cell " + std::to_string(k) + ": value1 " +
+                    std::to_string(cell->value1) + ", value2 " +
+                    std::to_string(cell->value2) + ", value3 " +
+                    std::to_string(cell->value3) + ", value4 " +
+                    std::to_string(cell->value4) + ", timer " +
+                    std::to_string(cell->timer) + "; approach marks in cells " +
+                    std::to_string(k - 2) + " to " + std::to_string(k - 8));
 
   // The marks overwrite whatever approach code the cells hold, marks of an
   // earlier signal or station included: the row read last wins. A signal in
@@ -74,7 +71,7 @@ row_result read_signal_row(compile_context& ctx, train_reading& reading) {
                    tempo))
     return row_unreadable(ctx, reading,
                           "a field of a signal row cannot be read");
-  note_signal_timer(ctx, reading.notes, reading.cur, sx, tempo);
+  note_signal_timer(ctx.notes, reading.cur, sx, tempo);
   if (!row_fits(ctx, posizione, row_margin_m))
     return beyond_grid(ctx, reading, posizione);
 

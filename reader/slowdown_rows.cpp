@@ -1,9 +1,9 @@
-// Slowdown rows lay a speed restriction over a stretch: start and end cells,
-// a warning board 1200 m before the start and, on request, four pre-warning
-// cells before the board. Code-marker rows put one signal-code marker, or a
-// marker without a code, into a single cell.
+#include "reader/slowdown_rows.h"
+
 #include "model/stored_values.h"
-#include "reader/train_rows.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
+#include "reader/row_notes.h"
 
 namespace {
 
@@ -14,16 +14,28 @@ constexpr std::int32_t board_distance_m = 1200;
 // neither can be written.
 bool cell_can_take(compile_context& ctx, std::int64_t index,
                    std::int32_t taken_code) {
-  const track_cell* cell = cell_at(ctx.grid, index);
-  if (cell == nullptr) {
-    record_error_code(ctx, code_slowdown_outside_grid);
-    return false;
+  return free_cell(ctx, index, code_slowdown_outside_grid, taken_code) !=
+         nullptr;
+}
+
+// The four pre-warning cells h, h - 1, h - 2 and h - 3 before a warning
+// board, numbered 1 to 4 away from it; all of them or none, with 20 for the
+// first that is taken. The caller has found all four on the grid.
+void lay_pre_warning_cells(compile_context& ctx, std::int64_t h,
+                           std::int32_t d_v) {
+  for (std::int64_t i = 0; i < 4; ++i) {
+    if (!is_free(*cell_at(ctx.grid, h - i))) {
+      record_taken_cell(ctx, code_pre_warning_cell_taken, h - i);
+      return;
+    }
   }
-  if (!is_free(*cell)) {
-    record_taken_cell(ctx, taken_code, index);
-    return false;
+  for (std::int64_t i = 0; i < 4; ++i) {
+    track_cell& pre = *cell_at(ctx.grid, h - i);
+    pre.kind = kind_pre_warning;
+    note_cell_owner(ctx, &pre);
+    pre.value1 = low16(i + 1);
+    if (d_v != 0) pre.value2 = low16(i + 1);
   }
-  return true;
 }
 
 }  // namespace
@@ -45,7 +57,10 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   const std::int64_t w = nearest_index(point_place(board_m));
   const std::int64_t h = nearest_index(stretch_place(board_m));
   const bool has_board = x > no_warning_board_up_to_m;
-  if (!has_board) f_ta = 0;
+  if (!has_board && f_ta != 0) {
+    note_no_warning_board(ctx.notes, x);
+    f_ta = 0;
+  }
 
   if (has_board && !cell_can_take(ctx, w, code_warning_board_cell_taken))
     return;
@@ -83,29 +98,15 @@ void memo_rallentamento(compile_context& ctx, std::int32_t x, std::int32_t& v,
   end.value3 = low16(f_tt);
   if (ctx.trace != nullptr)
     trace_place(
-        ctx, "start cell " + std::to_string(s) + ", end cell " +
-                 std::to_string(e) +
-                 (has_board ? ", warning board in cell " + std::to_string(w)
-                            : std::string(", no warning board")) +
-                 (f_ta != 0 ? ", pre-warning cells " + std::to_string(h - 3) +
-                                  " to " + std::to_string(h)
-                            : std::string()));
+        *ctx.trace,
+        "start cell " + std::to_string(s) + ", end cell " + std::to_string(e) +
+            (has_board ? ", warning board in cell " + std::to_string(w)
+                       : std::string(", no warning board")) +
+            (f_ta != 0 ? ", pre-warning cells " + std::to_string(h - 3) +
+                             " to " + std::to_string(h)
+                       : std::string()));
 
-  if (f_ta == 0) return;
-  for (std::int64_t i = 0; i < 4; ++i) {
-    if (!is_free(*cell_at(ctx.grid, h - i))) {
-      record_taken_cell(ctx, code_pre_warning_cell_taken, h - i);
-      return;
-    }
-  }
-  // Numbered 1 to 4 away from the board.
-  for (std::int64_t i = 0; i < 4; ++i) {
-    track_cell& pre = *cell_at(ctx.grid, h - i);
-    pre.kind = kind_pre_warning;
-    note_cell_owner(ctx, &pre);
-    pre.value1 = low16(i + 1);
-    if (d_v != 0) pre.value2 = low16(i + 1);
-  }
+  if (f_ta != 0) lay_pre_warning_cells(ctx, h, d_v);
 }
 
 row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
@@ -121,43 +122,8 @@ row_result read_slowdown_row(compile_context& ctx, train_reading& reading) {
   // Only the start is tested against the grid; the end cell is checked when
   // the slowdown is laid.
   if (!row_fits(ctx, x, row_margin_m)) return beyond_grid(ctx, reading, x);
-  note_slowdown_flags(ctx, reading.notes, x, f_ta);
 
   const std::int32_t code_before = ctx.error_code;
   memo_rallentamento(ctx, x, v, l, f_tt, f_ta, d_v);
   return end_if_error(ctx, reading, code_before, x);
-}
-
-// The marker goes into the cell before the one a signal or slowdown at the
-// same position takes: q is p / 50 without the usual + 1.
-row_result read_code_marker_row(compile_context& ctx, train_reading& reading) {
-  std::int32_t p = 0;
-  std::int32_t c = 0;
-  if (!read_fields(reading.cur, p, c))
-    return row_unreadable(ctx, reading,
-                          "a field of a code-marker row cannot be read");
-  if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
-
-  const std::int64_t q = nearest_index(stretch_place(static_cast<double>(p)));
-  track_cell* cell = cell_at(ctx.grid, q);
-  if (cell == nullptr)
-    return refuse_row(ctx, reading, code_code_marker_outside_grid, p);
-  if (!is_free(*cell)) {
-    const row_result r =
-        refuse_row(ctx, reading, code_code_marker_cell_taken, p);
-    ctx.error_taken_cell = static_cast<std::int32_t>(q);
-    return r;
-  }
-  if (ctx.trace != nullptr)
-    trace_place(ctx, "cell " + std::to_string(q) +
-                         (c >= 1 ? ", code " + std::to_string(c)
-                                 : std::string(", without a code")));
-  if (c >= 1) {
-    cell->kind = kind_code_marker;
-    cell->value1 = low16(c);
-  } else {
-    cell->kind = kind_zero_code_marker;
-  }
-  note_cell_owner(ctx, cell);
-  return row_result::next;
 }

@@ -1,11 +1,13 @@
-// Station rows: one line table record per station, from slot 1 upwards, and
-// for kinds below 25 a marker cell at the end of the platform with four
-// approach marks before it.
+#include "reader/station_rows.h"
+
 #include <algorithm>
+#include <string>
 
 #include "model/stored_values.h"
+#include "reader/author_notes.h"
+#include "reader/field_trace.h"
 #include "reader/labels.h"
-#include "reader/train_rows.h"
+#include "reader/row_notes.h"
 
 namespace {
 
@@ -43,6 +45,129 @@ bool station_cells_fit(const track_grid& grid, double d, bool with_marks) {
   return true;
 }
 
+// A station's length and where its field stands, for the warning about a
+// length below 0.
+struct station_length {
+  std::int32_t m = 0;
+  std::int32_t line = 0;
+  std::int32_t column = 0;
+};
+
+// Reads the row's fields into the station's record, checking its position
+// (15, 8) and its length (9) as they come.
+row_result read_station_fields(compile_context& ctx, train_reading& reading,
+                               line_record& station, station_length& length) {
+  if (!read_fields(reading.cur, station.at_m))
+    return row_unreadable(ctx, reading,
+                          "a field of a station row cannot be read");
+  if (!row_fits(ctx, station.at_m, station_margin_m))
+    return beyond_grid(ctx, reading, station.at_m);
+  if (!on_cell_boundary(station.at_m))
+    return refuse_row(ctx, reading, code_station_position, station.at_m);
+
+  if (!read_fields(reading.cur, station.kind, length.m))
+    return row_unreadable(ctx, reading,
+                          "a field of a station row cannot be read");
+  if (length.m % 100 != 0)
+    return refuse_row(ctx, reading, code_station_length, station.at_m,
+                      fault_field::last_read);
+  length.line = reading.cur.field_line;
+  length.column = reading.cur.field_column;
+
+  std::int32_t hours = 0;
+  std::int32_t minutes = 0;
+  std::int32_t seconds = 0;
+  if (!read_fields(reading.cur, station.opt_a, station.opt_e, station.opt_d,
+                   station.num_a, station.num_b, station.opt_b, station.num_c,
+                   station.num_d, station.num_e, station.opt_c, hours, minutes,
+                   seconds))
+    return row_unreadable(ctx, reading,
+                          "a field of a station row cannot be read");
+  // The time wraps like 32-bit arithmetic; the fields are not validated.
+  station.time_s = encode_time_of_day(hours, minutes, seconds);
+  if (!read_text_field(reading.cur, station.label))
+    return row_unreadable(ctx, reading, "the name of a station cannot be read");
+  take_label(ctx, reading.cur, "station name", station.label);
+  return row_result::next;
+}
+
+// The platform of station n from its length, and the options that depend on
+// it.
+void set_platform(compile_context& ctx, std::int32_t n, line_record& station,
+                  const station_length& length) {
+  set_extent(station, length.m);
+  note_slot_owner(ctx, n);
+  if (length.m < 0)
+    note_negative_station_length(ctx.notes, length.line, length.column,
+                                 length.m, station.from_m, station.to_m);
+  if (length.m < 600) station.opt_e = 0;
+  // The first station's opt_d and opt_e are cleared after the extent, so the
+  // 50 m that opt_d adds stay in its to_m.
+  if (n == 1) {
+    station.opt_d = 0;
+    station.opt_e = 0;
+  }
+}
+
+// The approach marks and the marker of station n, for the kinds that have
+// them (113, 24). They overwrite what those fields hold, without testing the
+// cells: a station marker may replace a signal placed earlier.
+row_result lay_station_cells(compile_context& ctx, train_reading& reading,
+                             std::int32_t n, const line_record& station) {
+  const bool marked = station_has_marker(station.kind);
+  const bool with_marks = station_has_approach_marks(station.kind);
+  const double d = stretch_place(static_cast<double>(station.to_m));
+  if (marked && !station_cells_fit(ctx.grid, d, with_marks))
+    return refuse_row(ctx, reading, code_station_beyond_grid, station.at_m);
+  for (int k = 1; with_marks && k <= 4; ++k) {
+    if (mark_place(d, k) <= 1.0) continue;
+    track_cell* mark = cell_at(ctx.grid, nearest_index(mark_place(d, k)));
+    if (mark != nullptr) mark->approach = station_approach_code(k);
+  }
+  if (!marked) return row_result::next;
+  if (marker_place(d) <= 1.0)
+    return refuse_row_keep_position(ctx, reading,
+                                    code_station_marker_too_early);
+  track_cell* marker = cell_at(ctx.grid, nearest_index(marker_place(d)));
+  if (marker != nullptr) {
+    marker->kind = kind_station_marker;
+    note_cell_owner(ctx, marker);
+    marker->value1 = low16(n);
+  }
+  return row_result::next;
+}
+
+// Station n must begin 350 m after the end of the station before it (22);
+// the hint says when it even lies before that one.
+row_result check_station_gap(compile_context& ctx, train_reading& reading,
+                             std::int32_t n, const line_record& station) {
+  const line_record* before = n > 1 ? slot_at(ctx.table, n - 1) : nullptr;
+  if (before == nullptr ||
+      std::int64_t{station.from_m} - station_gap_m >= before->to_m)
+    return row_result::next;
+  const row_result r =
+      refuse_row(ctx, reading, code_stations_too_close, station.at_m);
+  if (station.at_m < before->at_m)
+    ctx.error_hint = "this station lies " +
+                     std::to_string(std::int64_t{before->at_m} - station.at_m) +
+                     " m before the station before it (at " +
+                     std::to_string(before->at_m) +
+                     " m): stations are listed in the order of the line";
+  return r;
+}
+
+// Where station n went, for the trace.
+std::string station_place(std::int32_t n, const line_record& station) {
+  const double d = stretch_place(static_cast<double>(station.to_m));
+  return "line table slot " + std::to_string(n) + ": platform " +
+         std::to_string(station.from_m) + " to " +
+         std::to_string(station.to_m) + " m" +
+         (station_has_marker(station.kind)
+              ? ", marker in cell " +
+                    std::to_string(nearest_index(marker_place(d)))
+              : std::string(", no cells on the track"));
+}
+
 }  // namespace
 
 // The step order decides which fields a refused station leaves behind: only
@@ -60,102 +185,15 @@ row_result read_station_row(compile_context& ctx, train_reading& reading) {
     return refuse_row_keep_position(ctx, reading, code_too_many_stations);
   line_record& station = *slot;
 
-  if (!read_fields(reading.cur, station.at_m))
-    return row_unreadable(ctx, reading,
-                          "a field of a station row cannot be read");
-  if (!row_fits(ctx, station.at_m, station_margin_m))
-    return beyond_grid(ctx, reading, station.at_m);
-  if (station.at_m % 50 != 0)
-    return refuse_row(ctx, reading, code_station_position, station.at_m);
+  station_length length;
+  row_result r = read_station_fields(ctx, reading, station, length);
+  if (r != row_result::next) return r;
+  set_platform(ctx, n, station, length);
+  r = lay_station_cells(ctx, reading, n, station);
+  if (r == row_result::next) r = check_station_gap(ctx, reading, n, station);
+  if (r != row_result::next) return r;
 
-  std::int32_t length_m = 0;
-  if (!read_fields(reading.cur, station.kind, length_m))
-    return row_unreadable(ctx, reading,
-                          "a field of a station row cannot be read");
-  if (length_m % 100 != 0)
-    return refuse_row(ctx, reading, code_station_length, station.at_m,
-                      fault_field::last_read);
-  const std::int32_t length_line = reading.cur.field_line;
-  const std::int32_t length_column = reading.cur.field_column;
-
-  std::int32_t hours = 0;
-  std::int32_t minutes = 0;
-  std::int32_t seconds = 0;
-  if (!read_fields(reading.cur, station.opt_a, station.opt_e, station.opt_d,
-                   station.num_a, station.num_b, station.opt_b, station.num_c,
-                   station.num_d, station.num_e, station.opt_c, hours, minutes,
-                   seconds))
-    return row_unreadable(ctx, reading,
-                          "a field of a station row cannot be read");
-  // The time wraps like 32-bit arithmetic; the fields are not validated.
-  station.time_s = encode_time_of_day(hours, minutes, seconds);
-  if (!read_text_field(reading.cur, station.label))
-    return row_unreadable(ctx, reading, "the name of a station cannot be read");
-  take_label(ctx, reading.notes, reading.cur, "station name", station.label);
-
-  set_extent(station, length_m);
-  note_slot_owner(ctx, n);
-  if (length_m < 0)
-    note_negative_station_length(ctx, reading.notes, length_line, length_column,
-                                 length_m, station.from_m, station.to_m);
-  if (length_m < 600) station.opt_e = 0;
-  // The first station's opt_d and opt_e are cleared after the extent, so the
-  // 50 m that opt_d adds stay in its to_m.
-  if (n == 1) {
-    station.opt_d = 0;
-    station.opt_e = 0;
-  }
-
-  const bool marked = station_has_marker(station.kind);
-  const bool with_marks = station_has_approach_marks(station.kind);
-  const double d = stretch_place(static_cast<double>(station.to_m));
-  if (marked && !station_cells_fit(ctx.grid, d, with_marks))
-    return refuse_row(ctx, reading, code_station_beyond_grid, station.at_m);
-
-  // Marks and marker overwrite what those fields hold, without testing the
-  // cells: a station marker may replace a signal placed earlier.
-  for (int k = 1; with_marks && k <= 4; ++k) {
-    if (mark_place(d, k) <= 1.0) continue;
-    track_cell* mark = cell_at(ctx.grid, nearest_index(mark_place(d, k)));
-    if (mark != nullptr) mark->approach = station_approach_code(k);
-  }
-  if (marked) {
-    if (marker_place(d) <= 1.0)
-      return refuse_row_keep_position(ctx, reading,
-                                      code_station_marker_too_early);
-    track_cell* marker = cell_at(ctx.grid, nearest_index(marker_place(d)));
-    if (marker != nullptr) {
-      marker->kind = kind_station_marker;
-      note_cell_owner(ctx, marker);
-      marker->value1 = low16(n);
-    }
-  }
-
-  if (n > 1) {
-    const line_record* before = slot_at(ctx.table, n - 1);
-    if (before != nullptr &&
-        std::int64_t{station.from_m} - station_gap_m < before->to_m) {
-      const row_result r =
-          refuse_row(ctx, reading, code_stations_too_close, station.at_m);
-      if (station.at_m < before->at_m)
-        ctx.error_hint =
-            "this station lies " +
-            std::to_string(std::int64_t{before->at_m} - station.at_m) +
-            " m before the station before it (at " +
-            std::to_string(before->at_m) +
-            " m): stations are listed in the order of the line";
-      return r;
-    }
-  }
-
-  if (ctx.trace != nullptr)
-    trace_place(ctx,
-                "line table slot " + std::to_string(n) + ": platform " +
-                    std::to_string(station.from_m) + " to " +
-                    std::to_string(station.to_m) + " m" +
-                    (marked ? ", marker in cell " +
-                                  std::to_string(nearest_index(marker_place(d)))
-                            : std::string(", no cells on the track")));
+  if (ctx.trace != nullptr) trace_place(*ctx.trace, station_place(n, station));
   ++reading.station_slot;
   if (reading.station_slot >= board_slot)
     return refuse_row_keep_position(ctx, reading, code_too_many_stations);

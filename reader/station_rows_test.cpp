@@ -1,10 +1,11 @@
+#include "reader/station_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "reader/train_rows.h"
 #include "test/train_fixture.h"
 
 namespace {

@@ -1,12 +1,17 @@
-// The train-source reader: opens the train source, skips to "[generale]",
-// reads every row it recognises wherever it stands, and ends with the tails of
-// the speed and adhesion fills and the check of the kilometre references.
-#include <array>
+#include "reader/train_reader.h"
+
+#include <optional>
 #include <string>
-#include <string_view>
 
 #include "model/stored_values.h"
-#include "reader/source_reading.h"
+#include "reader/author_notes.h"
+#include "reader/code_marker_rows.h"
+#include "reader/field_trace.h"
+#include "reader/kilometre_references.h"
+#include "reader/row_notes.h"
+#include "reader/signal_rows.h"
+#include "reader/slowdown_rows.h"
+#include "reader/station_rows.h"
 #include "reader/train_rows.h"
 
 namespace {
@@ -64,12 +69,11 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
                           "a field of a speed-limit row cannot be read");
   const std::int32_t speed_line = reading.cur.field_line;
   const std::int32_t speed_column = reading.cur.field_column;
-  note_speed_value(ctx, reading.notes, reading.cur, v);
+  note_speed_value(ctx.notes, reading.cur, v);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
   const std::int32_t last = ctx.grid.last_index();
-  note_fill_row(ctx, reading.notes, reading.notes.speed_limit, "speed limit", p,
-                n, reading.speed_fill_index);
+  note_fill_row(ctx.notes, row_id::speed_limit, p, n, reading.speed_fill_index);
   if (n > 0 && reading.speed_fill_index < last) {
     std::uint8_t units = 0;
     if (!encode_speed_units(reading.previous_speed_kmh, units)) {
@@ -89,9 +93,9 @@ row_result read_speed_row(compile_context& ctx, train_reading& reading) {
   reading.previous_speed_line = speed_line;
   reading.previous_speed_column = speed_column;
   if (ctx.trace != nullptr)
-    trace_place(ctx, "speed limit of the cells from cell " +
-                         std::to_string(reading.speed_fill_index) +
-                         " up to the next speed limit row");
+    trace_place(*ctx.trace, "speed limit of the cells from cell " +
+                                std::to_string(reading.speed_fill_index) +
+                                " up to the next speed limit row");
   return row_result::next;
 }
 
@@ -104,11 +108,10 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   if (!read_fields(reading.cur, p, a))
     return row_unreadable(ctx, reading,
                           "a field of an adhesion row cannot be read");
-  note_adhesion_value(ctx, reading.notes, reading.cur, a);
+  note_adhesion_value(ctx.notes, reading.cur, a);
   if (!row_fits(ctx, p, row_margin_m)) return beyond_grid(ctx, reading, p);
   const std::int64_t n = nearest_index(stretch_place(static_cast<double>(p)));
-  note_fill_row(ctx, reading.notes, reading.notes.adhesion, "adhesion", p, n,
-                reading.adhesion_fill_index);
+  note_fill_row(ctx.notes, row_id::adhesion, p, n, reading.adhesion_fill_index);
   if (n > 0) {
     (void)fill_cells(ctx.grid, reading.adhesion_fill_index, n, no_stop,
                      &track_cell::adhesion,
@@ -116,10 +119,11 @@ row_result read_adhesion_row(compile_context& ctx, train_reading& reading) {
   }
   reading.previous_adhesion = a;
   if (ctx.trace != nullptr)
-    trace_place(ctx, "adhesion of the cells from cell " +
-                         std::to_string(reading.adhesion_fill_index) +
-                         " up to the next adhesion row, stored as byte " +
-                         std::to_string(encode_adhesion(a)));
+    trace_place(*ctx.trace,
+                "adhesion of the cells from cell " +
+                    std::to_string(reading.adhesion_fill_index) +
+                    " up to the next adhesion row, stored as byte " +
+                    std::to_string(encode_adhesion(a)));
   return row_result::next;
 }
 
@@ -148,10 +152,8 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
   const std::string token = ctx.current_token;
   for (const row_rule& row : source_rows(source_file::train)) {
     if (!row_matches(row, token)) continue;
-    note_row(ctx, reading.notes, row.id);
+    note_row(ctx.notes, row.id, reading.cur);
     reading.row = start_row(row, reading.cur);
-    ctx.current_row = {error_source::train_source, reading.cur.field_line,
-                       reading.cur.field_column};
     row_result r = read_row(ctx, reading, row.id);
     if (r != row_result::next && !pass_fault(ctx, reading.cur, r)) return r;
   }
@@ -163,8 +165,8 @@ row_result dispatch(compile_context& ctx, train_reading& reading) {
 bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
     if (!read_text_field(reading.cur, ctx.current_token)) return false;
-    if (contains_keyword(ctx.current_token, "[generale]")) return true;
-    note_before_general(ctx, reading.notes, reading.cur, ctx.current_token);
+    if (contains_keyword(ctx.current_token, general_section)) return true;
+    note_before_general(ctx.notes, reading.cur, ctx.current_token);
   }
   return false;
 }
@@ -173,41 +175,22 @@ bool skip_to_general_section(compile_context& ctx, train_reading& reading) {
 // the writer ends the file with "[fine]", which needs no examination.
 row_result read_rows(compile_context& ctx, train_reading& reading) {
   while (!at_end(reading.cur)) {
-    const token_step step = next_row_token(ctx, reading.cur, reading.notes);
+    const token_step step = next_row_token(ctx, reading.cur);
     if (step == token_step::end) break;
     if (step == token_step::failure)
       return row_unreadable(ctx, reading, "a token cannot be read");
     row_result r = dispatch(ctx, reading);
     if (r != row_result::next) return r;
-    note_token_end(ctx, reading.notes);
+    note_token_end(ctx.notes);
   }
   return row_result::next;
 }
 
-// Kilometre references whose ends are not whole cells cannot be drawn on the
-// grid. They come from the line source, but are checked once both sources
-// have been read; the code replaces an earlier 15 and leaves its position.
-void check_header_slots(compile_context& ctx) {
-  for (int slot :
-       {slot_reference_three, slot_reference_two, slot_reference_one}) {
-    const line_record& record = ctx.table.slots[static_cast<std::size_t>(slot)];
-    if (record.from_m % 50 != 0 || record.to_m % 50 != 0) {
-      record_error_code(ctx, code_reference_not_whole_cells);
-      // The fault lies in the line source, in the row this reference was
-      // read from.
-      ctx.error_where = error_source::line_source;
-      ctx.error_line = ctx.reference_lines[static_cast<std::size_t>(
-          slot - slot_reference_three)];
-      return;
-    }
-  }
-}
+}  // namespace
 
 // Runs after the end of the file and after code 15: the file goes, and the
 // last speed limit and adhesion value run on to cell N - 3 at least (a fill
 // already beyond that still writes the cell it stands on).
-}  // namespace
-
 read_end complete_train_model(compile_context& ctx,
                               const train_reading& reading) {
   const std::int64_t tail_end = std::int64_t{ctx.grid.last_index()} - 2;
@@ -225,73 +208,24 @@ read_end complete_train_model(compile_context& ctx,
                    &track_cell::adhesion,
                    encode_adhesion(reading.previous_adhesion));
 
-  check_header_slots(ctx);
+  check_kilometre_references(ctx);
   return read_end::finished;
 }
 
-row_result beyond_grid(compile_context& ctx, const train_reading& reading,
-                       std::int32_t position) {
-  record_error(ctx, code_beyond_grid, position);
-  note_error_origin(ctx, error_source::train_source, reading.cur,
-                    fault_field::first);
-  return row_result::beyond_grid;
-}
-
-row_result refuse_row(compile_context& ctx, train_reading& reading,
-                      std::int32_t code, std::int32_t position,
-                      fault_field field) {
-  reading.position_before_code = ctx.error_position;
-  record_error(ctx, code, position);
-  note_error_origin(ctx, error_source::train_source, reading.cur, field);
-  return row_result::coded_error;
-}
-
-row_result refuse_row_keep_position(compile_context& ctx,
-                                    train_reading& reading, std::int32_t code) {
-  return refuse_row(ctx, reading, code, ctx.error_position);
-}
-
-row_result end_if_error(compile_context& ctx, train_reading& reading,
-                        std::int32_t code_before, std::int32_t position) {
-  if (ctx.error_code <= 0) return row_result::next;
-  reading.position_before_code = ctx.error_position;
-  ctx.error_position = position;
-  // A code left by the line source keeps its origin; only the position moves.
-  if (ctx.error_code != code_before)
-    note_error_origin(ctx, error_source::train_source, reading.cur,
-                      fault_field::first);
-  return row_result::coded_error;
-}
-
-row_result row_unreadable(compile_context& ctx, const train_reading& reading,
-                          const std::string& what, std::int32_t line,
-                          std::int32_t column) {
-  note_error_origin(ctx, error_source::train_source, reading.cur);
-  if (line > 0) ctx.error_line = line;
-  if (column > 0) ctx.error_column = column;
-  const std::string told =
-      line > 0 ? what : field_failure_text(reading.cur, reading.row, what);
-  (void)record_reading_failure(
-      ctx,
-      train_source_name(ctx) + ", line " +
-          std::to_string(line > 0 ? line : reading.cur.field_line) + ": " +
-          told,
-      told);
-  return row_result::reading_failure;
-}
 read_end read_train_text(compile_context& ctx, std::string_view text,
                          train_reading& reading) {
   reading = train_reading{};
   reading.cur = make_cursor(text);
-  start_notes(ctx, reading.notes, error_source::train_source,
-              note_phase::train_rows, reading.cur);
+  std::optional<author_notes> notes;
+  start_notes(ctx, notes, error_source::train_source, note_phase::train_rows,
+              reading.cur);
   if (skip_to_general_section(ctx, reading))
-    note_general_found(ctx, reading.notes, reading.cur);
+    note_general_found(ctx.notes, reading.cur);
   else
-    note_no_general_section(ctx, reading.notes);
+    note_no_general_section(ctx.notes);
 
   const row_result rows = read_rows(ctx, reading);
-  finish_notes(ctx, reading.notes, reading.cur);
+  finish_notes(ctx, reading.cur);
   switch (rows) {
     case row_result::next:
     case row_result::beyond_grid:

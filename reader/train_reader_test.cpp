@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/source_reading.h"
+#include "reader/source_files.h"
 #include "scenario/write_document.h"
 #include "test/train_fixture.h"
 

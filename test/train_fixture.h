@@ -10,7 +10,7 @@
 
 #include "model/compile_context.h"
 #include "platform/memory_disk.h"
-#include "reader/source_reading.h"
+#include "reader/source_files.h"
 #include "test/run_fixture.h"
 
 // What the speed limit and adhesion of every cell hold before the reading.

@@ -1,10 +1,11 @@
-// What the line reader and the train reader share inside the compile
-// procedure.
+// What the line reader and the train reader share around their row loops:
+// how a row and a reading end, the start of each turn of the loop, the
+// position check, the fills that give a run of cells the value of the row
+// before, and the faults that name a row's field.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "model/compile_context.h"
 #include "reader/field_reader.h"
@@ -43,15 +44,18 @@ inline std::int64_t nearest_index(double v) {
   return index;
 }
 
-struct author_notes;
-
 // The start of each turn of a row loop, the same in both sources: reads the
 // next token and passes over up to two comments before it. The last field of
-// the text is never examined: `end` then, with the notes told. `failure`: a
-// comment is the last field, so nothing is left to read in its place.
+// the text is never examined: `end` then, with the observer told. `failure`:
+// a comment is the last field, so nothing is left to read in its place.
 enum class token_step { ready, end, failure };
-token_step next_row_token(compile_context& ctx, source_cursor& cur,
-                          author_notes& notes);
+token_step next_row_token(compile_context& ctx, source_cursor& cur);
+
+// The cell at `index` when it is free for a row to take. Otherwise null, with
+// `missing_code` recorded for a cell outside the grid, or `taken_code` and
+// the cell for one that an earlier row took.
+track_cell* free_cell(compile_context& ctx, std::int64_t index,
+                      std::int32_t missing_code, std::int32_t taken_code);
 
 // The fills of the gradient, the speed limit and the adhesion: a row gives
 // the cells from `fill` on the value of the row before it, always at least
@@ -62,33 +66,6 @@ inline constexpr std::int64_t no_stop = INT64_MAX;
 bool fill_cells(track_grid& grid, std::int32_t& fill, std::int64_t until,
                 std::int64_t stop, std::uint8_t track_cell::*field,
                 std::uint8_t value);
-
-struct line_reading;
-struct train_reading;
-
-// The readers take the text of a source and fill the model; they never touch
-// a file. `r` keeps what the completion after the reading needs (the fill
-// positions, the plan walk), and the cursor into `text`, which must outlive
-// both calls.
-//
-// read_line_text returns finished at the end of the text or after code 15;
-// the caller then removes the line source and, if that worked, completes the
-// gradient and plan tails with complete_line_model. On coded_error the code is
-// in the slot and the caller removes the line source; on reading_failure code
-// 25 is recorded and the caller removes both sources.
-read_end read_line_text(compile_context& ctx, std::string_view text,
-                        line_reading& r);
-void complete_line_model(compile_context& ctx, line_reading& r);
-
-// The same for the train source, read after the line source. On coded_error
-// the code and its position are in the slot and the caller removes the train
-// source (if that fails, the reading fails with the slot's position as it was
-// before the code, `position_before_code`); complete_train_model
-// runs the speed and adhesion tails and the check of the kilometre
-// references, and may end in a reading failure.
-read_end read_train_text(compile_context& ctx, std::string_view text,
-                         train_reading& t);
-read_end complete_train_model(compile_context& ctx, const train_reading& t);
 
 // The row a reader is reading, for messages about its fields: its grammar
 // entry, and how many fields the cursor had begun before its first field.
@@ -125,22 +102,6 @@ bool pass_fault(compile_context& ctx, source_cursor& cur, row_result outcome);
 // as for a file fault).
 read_end record_reading_failure(compile_context& ctx, const std::string& detail,
                                 const std::string& what = "");
-
-// The compile procedure's two readings with their files: each reads its
-// source, hands the text to its reader and removes the source as the reading
-// ended. read_line_source expects the line source to exist; the caller has
-// set the labels of slots 85 and 86.
-read_end read_line_source(compile_context& ctx);
-read_end read_train_source(compile_context& ctx);
-
-// Removes a source file once it has been read, unless the run keeps its
-// sources (the authors' tool never deletes what an author wrote).
-step_result remove_source(compile_context& ctx, const std::string& name);
-
-// The common failure path: records code 25 and removes both sources where
-// they still exist; `error_position` stays. `detail` says what failed.
-read_end reading_failure(compile_context& ctx, const std::string& detail);
-void remove_both_sources(compile_context& ctx);
 
 // Which field of the row a code is about: the one the cursor read last, the
 // row's first field (its position, for the codes about where a row puts

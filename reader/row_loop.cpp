@@ -1,27 +1,38 @@
-// The steps both readers take the same way: the start of each turn of a row
-// loop, and the fills that give a run of cells the value of the row before.
-#include "reader/source_reading.h"
+#include "reader/row_loop.h"
 
 #include "reader/author_notes.h"
 
-token_step next_row_token(compile_context& ctx, source_cursor& cur,
-                          author_notes& notes) {
+token_step next_row_token(compile_context& ctx, source_cursor& cur) {
   if (!read_text_field(cur, ctx.current_token)) return token_step::failure;
   if (at_end(cur)) {
-    note_last_field(ctx, notes, cur, ctx.current_token);
+    note_last_field(ctx.notes, cur, ctx.current_token);
     return token_step::end;
   }
   switch (skip_comments(cur, ctx.current_token, 2, true)) {
     case skip_outcome::token_ready:
       break;
     case skip_outcome::end_reached:
-      note_last_field(ctx, notes, cur, ctx.current_token);
+      note_last_field(ctx.notes, cur, ctx.current_token);
       return token_step::end;
     case skip_outcome::failure:
       return token_step::failure;
   }
-  note_token(ctx, notes, cur, ctx.current_token, 2);
+  note_token(ctx.notes, cur, ctx.current_token, 2);
   return token_step::ready;
+}
+
+track_cell* free_cell(compile_context& ctx, std::int64_t index,
+                      std::int32_t missing_code, std::int32_t taken_code) {
+  track_cell* cell = cell_at(ctx.grid, index);
+  if (cell == nullptr) {
+    record_error_code(ctx, missing_code);
+    return nullptr;
+  }
+  if (!is_free(*cell)) {
+    record_taken_cell(ctx, taken_code, index);
+    return nullptr;
+  }
+  return cell;
 }
 
 bool fill_cells(track_grid& grid, std::int32_t& fill, std::int64_t until,
@@ -67,4 +78,12 @@ bool pass_fault(compile_context& ctx, source_cursor& cur, row_result outcome) {
   ctx.error_detail.clear();
   if (outcome == row_result::reading_failure) skip_rest_of_field_line(cur);
   return true;
+}
+
+read_end record_reading_failure(compile_context& ctx, const std::string& detail,
+                                const std::string& what) {
+  record_error_code(ctx, code_reading_failure);
+  ctx.error_detail = detail;
+  ctx.error_hint = what;
+  return read_end::reading_failure;
 }
