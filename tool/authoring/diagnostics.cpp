@@ -90,8 +90,7 @@ void add_taken_cell_note(diagnostic& d, const found_error& f,
                          const quoted_sources& s) {
   const track_cell* cell = cell_at(model.grid, f.taken_cell);
   if (cell == nullptr) return;
-  // A point feature in cell k stands at (k - 1) x 50 m.
-  const std::int64_t at_m = cell_start_m(f.taken_cell - 1);
+  const std::int64_t at_m = point_metre(f.taken_cell);
   diagnostic note;
   note.level = severity::note;
   note.message = "the cell at " + std::to_string(at_m) +

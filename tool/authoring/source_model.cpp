@@ -75,8 +75,7 @@ double diagnostic_metre(const source_model& m, const diagnostic& d) {
     return o.where == where && o.line == d.line;
   };
   for (const auto& [cell, origin] : m.ctx.cell_owners)
-    if (same_row(origin))
-      return (static_cast<double>(cell) - 1) * cell_length_m;
+    if (same_row(origin)) return static_cast<double>(point_metre(cell));
   for (const auto& [slot, origin] : m.ctx.slot_owners) {
     const line_record* r = slot_at(m.ctx.table, slot);
     if (same_row(origin) && r != nullptr) return r->at_m;

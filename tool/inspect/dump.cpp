@@ -219,7 +219,7 @@ json track_json(const std::string& name, std::size_t size,
 void print_cell(std::ostream& out, std::size_t index, const track_cell& c) {
   std::ostringstream place;
   place << "cell " << index << " ("
-        << (static_cast<std::int64_t>(index) - 1) * cell_length_m << " m)";
+        << point_metre(static_cast<std::int64_t>(index)) << " m)";
   out << "  " << std::left << std::setw(22) << place.str() << std::setw(20)
       << cell_kind_name(c.kind) << std::right << "value1=" << c.value1
       << " value2=" << c.value2 << " value3=" << c.value3

@@ -54,7 +54,7 @@ void collect_stations(scene& sc) {
 void collect_points(scene& sc) {
   const std::vector<track_cell>& cells = sc.in.grid->cells;
   const auto at_of = [](std::size_t i) {
-    return (static_cast<double>(i) - 1) * cell_length_m;
+    return static_cast<double>(point_metre(static_cast<std::int64_t>(i)));
   };
   std::vector<std::size_t> open;  // starts waiting for their end, in order
   std::size_t oldest = 0;
