@@ -6,16 +6,27 @@
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
+namespace {
+
+// Compiles the pair of `s` in memory into m, whose context is made and set
+// up already; the names of its sources are those `sources` shows.
+void compile_model(const author_settings& s, const shown_sources& sources,
+                   source_model& m) {
+  memory_disk nothing;
+  if (!s.read_disk) m.ctx.files.memory = &nothing;
+  m.line_file = sources.line_file;
+  m.train_file = sources.train_file;
+  m.result = compile_in_memory(m.ctx, m.disk, plan_flag(s), s.unsaved);
+}
+
+}  // namespace
+
 std::unique_ptr<source_model> compile_sources(
     const author_settings& s, const diagnostic_options& options) {
   auto m = std::make_unique<source_model>();
   m->ctx = author_context(s);
-  memory_disk nothing;
-  if (!s.read_disk) m->ctx.files.memory = &nothing;
   shown_sources sources = shown_names(s);
-  m->line_file = sources.line_file;
-  m->train_file = sources.train_file;
-  m->result = compile_in_memory(m->ctx, m->disk, plan_flag(s), s.unsaved);
+  compile_model(s, sources, *m);
   // The texts, as the compile read them, are needed only to quote the lines
   // of diagnostics.
   if (m->ctx.error_code != 0 || !m->ctx.warnings.empty()) {
@@ -44,12 +55,7 @@ std::unique_ptr<source_model> trace_sources(const author_settings& s,
   m->ctx = author_context(s);
   m->ctx.keep_going = keep_going;
   m->ctx.trace = &trace;
-  memory_disk nothing;
-  if (!s.read_disk) m->ctx.files.memory = &nothing;
-  shown_sources shown = shown_names(s);
-  m->line_file = shown.line_file;
-  m->train_file = shown.train_file;
-  m->result = compile_in_memory(m->ctx, m->disk, plan_flag(s), s.unsaved);
+  compile_model(s, shown_names(s), *m);
   m->ctx.trace = nullptr;
   return m;
 }

@@ -17,8 +17,10 @@ bool use_colour(const compile_options& o) {
 
 }  // namespace
 
-void add_pair_options(CLI::App& command, std::optional<std::string>& scenario,
+void add_pair_options(CLI::App& command, std::string& dir, const char* dir_help,
+                      std::optional<std::string>& scenario,
                       std::optional<std::string>& train) {
+  command.add_option("--dir", dir, dir_help)->check(CLI::ExistingDirectory);
   command
       .add_option("--scenario", scenario,
                   "the scenario name (default: that of the one pair of "
@@ -32,12 +34,10 @@ void add_pair_options(CLI::App& command, std::optional<std::string>& scenario,
 }
 
 void add_compile_options(CLI::App& command, compile_options& o) {
-  command
-      .add_option("--dir", o.dir,
-                  "the directory of the scenario files (default: the current "
-                  "directory)")
-      ->check(CLI::ExistingDirectory);
-  add_pair_options(command, o.scenario, o.train);
+  add_pair_options(command, o.dir,
+                   "the directory of the scenario files (default: the current "
+                   "directory)",
+                   o.scenario, o.train);
   command.add_flag(
       "--no-profile", o.no_profile,
       "compile without the curve table; the line profile file is not written");

@@ -56,9 +56,11 @@ bool choose_pair(const std::string& dir,
                  const std::optional<std::string>& train, scenario_names& names,
                  std::ostream& err);
 
-// The --scenario and --train options of a command that works on the pair
-// of a folder: when they are not given, the one pair the folder holds.
-void add_pair_options(CLI::App& command, std::optional<std::string>& scenario,
+// The --dir option of a command that works on the pair of a folder (an
+// existing directory, `dir_help` saying what it holds), and its --scenario
+// and --train: when they are not given, the one pair the folder holds.
+void add_pair_options(CLI::App& command, std::string& dir, const char* dir_help,
+                      std::optional<std::string>& scenario,
                       std::optional<std::string>& train);
 
 // scenario_tool compile and check.

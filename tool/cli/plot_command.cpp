@@ -104,12 +104,10 @@ CLI::App* add_plot_command(CLI::App& app, plot_options& o) {
       "draw the scenario of DIR as one SVG picture: the track plan, the "
       "gradient, the curvature, the speed limit, what stands along the line "
       "and the timetable");
-  command
-      ->add_option("--dir", o.dir,
+  add_pair_options(*command, o.dir,
                    "the directory of the scenario (default: the current "
-                   "directory)")
-      ->check(CLI::ExistingDirectory);
-  add_pair_options(*command, o.scenario, o.train);
+                   "directory)",
+                   o.scenario, o.train);
   command
       ->add_option("--from", o.from_km,
                    "draw the line from this kilometre (default: its start)")

@@ -9,12 +9,10 @@ CLI::App* add_view_command(CLI::App& app, view_command_options& c) {
       "view",
       "serve a page that shows the scenario of DIR in the browser and draws "
       "it again whenever a source changes");
-  command
-      ->add_option("--dir", o.dir,
+  add_pair_options(*command, o.dir,
                    "the directory of the sources (default: the current "
-                   "directory)")
-      ->check(CLI::ExistingDirectory);
-  add_pair_options(*command, c.scenario, c.train);
+                   "directory)",
+                   c.scenario, c.train);
   command
       ->add_option("--port", o.port, "the port to listen on (0: any free one)")
       ->check(CLI::Range(0, 65535))
