@@ -197,12 +197,18 @@ json runs_json(const track_grid& grid, stretch_field field) {
   return list;
 }
 
-json track_json(const std::string& name, std::size_t size,
-                const track_grid& grid) {
+// The members every file's object begins with: its name, kind and size.
+json file_json(const std::string& name, binary_kind kind, std::size_t size) {
   json j;
   j[dump_key::file] = name;  // invalid UTF-8 in a path is replaced on output
-  j[dump_key::kind] = kind_word(binary_kind::track);
+  j[dump_key::kind] = kind_word(kind);
   j[dump_key::bytes] = size;
+  return j;
+}
+
+json track_json(const std::string& name, std::size_t size,
+                const track_grid& grid) {
+  json j = file_json(name, binary_kind::track, size);
   j[dump_key::cell_count] = grid.cells.size();
   json cells = json::array();
   for (std::size_t i = 0; i < grid.cells.size(); ++i)
@@ -325,10 +331,7 @@ json slot_json(int slot, const line_record& r) {
 
 json table_json(const std::string& name, std::size_t size,
                 const line_table& table) {
-  json j;
-  j[dump_key::file] = name;  // invalid UTF-8 in a path is replaced on output
-  j[dump_key::kind] = kind_word(binary_kind::table);
-  j[dump_key::bytes] = size;
+  json j = file_json(name, binary_kind::table, size);
   json slots = json::array();
   for (int slot = 0; slot < line_table_slots; ++slot) {
     const line_record& r = table.slots[static_cast<std::size_t>(slot)];
@@ -399,10 +402,7 @@ json coordinate_json(const curve_table& curves, std::int64_t m, int c) {
 
 json profile_json(const std::string& name, std::size_t size,
                   const curve_table& curves, std::int32_t every_m) {
-  json j;
-  j[dump_key::file] = name;  // invalid UTF-8 in a path is replaced on output
-  j[dump_key::kind] = kind_word(binary_kind::profile);
-  j[dump_key::bytes] = size;
+  json j = file_json(name, binary_kind::profile, size);
   j[dump_key::last_metre] = curves.last_metre;
   json counts = json::array();
   for (int c = 0; c < 2; ++c) {
