@@ -48,8 +48,8 @@ std::array<reference, 3> kept_order(const reference& a, const reference& b,
     std::array<reference, 3> by_f = {c, b, a};
     // A stable sort by first number, greatest first, keeps uno/due/tre order
     // among equal ones.
-    for (int i = 1; i < 3; ++i)
-      for (int j = i; j > 0 && by_f[j].f > by_f[j - 1].f; --j)
+    for (std::size_t i = 1; i < by_f.size(); ++i)
+      for (std::size_t j = i; j > 0 && by_f[j].f > by_f[j - 1].f; --j)
         std::swap(by_f[j], by_f[j - 1]);
     return by_f;
   }
