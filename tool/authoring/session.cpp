@@ -58,8 +58,13 @@ step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
 std::vector<diagnostic> diagnostics_after(const compile_context& ctx,
                                           const step_result& r,
                                           const author_settings& s,
-                                          const shown_sources& sources,
+                                          shown_sources sources,
                                           const diagnostic_options& options) {
+  // The texts are needed only to quote the lines of diagnostics.
+  if (ctx.error_code != 0 || !ctx.warnings.empty()) {
+    (void)read_file(ctx.files, line_source_name(ctx), sources.line_text);
+    (void)read_file(ctx.files, train_source_name(ctx), sources.train_text);
+  }
   if (ctx.error_code == 0)
     return compile_diagnostics(ctx, r, nullptr, sources, options);
   compile_context pass = author_context(s);

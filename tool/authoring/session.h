@@ -59,11 +59,13 @@ shown_sources shown_names(const author_settings& s);
 step_result compile_in_memory(compile_context& ctx, memory_disk& disk,
                               std::int32_t j, const source_texts& unsaved = {});
 
-// The diagnostics of a compile `ctx` of the pair `s` that ended with `r`.
-// After a code, the same sources are compiled once more in memory, going on
-// past each faulty row, so every independent error is shown.
+// The diagnostics of a compile `ctx` of the pair `s` that ended with `r`,
+// its sources named as `sources` names them; their lines are quoted from
+// the texts the compile read (through ctx.files). After a code, the same
+// sources are compiled once more in memory, going on past each faulty row,
+// so every independent error is shown.
 std::vector<diagnostic> diagnostics_after(const compile_context& ctx,
                                           const step_result& r,
                                           const author_settings& s,
-                                          const shown_sources& sources,
+                                          shown_sources sources,
                                           const diagnostic_options& options);

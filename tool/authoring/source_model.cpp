@@ -27,13 +27,6 @@ std::unique_ptr<source_model> compile_sources(
   m->ctx = author_context(s);
   shown_sources sources = shown_names(s);
   compile_model(s, sources, *m);
-  // The texts, as the compile read them, are needed only to quote the lines
-  // of diagnostics.
-  if (m->ctx.error_code != 0 || !m->ctx.warnings.empty()) {
-    (void)read_file(m->ctx.files, line_source_name(m->ctx), sources.line_text);
-    (void)read_file(m->ctx.files, train_source_name(m->ctx),
-                    sources.train_text);
-  }
   m->diagnostics = diagnostics_after(m->ctx, m->result, s, sources, options);
   m->counts = count_diagnostics(m->diagnostics);
   return m;

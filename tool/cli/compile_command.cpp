@@ -46,14 +46,9 @@ int run_compile(const compile_options& o, std::ostream& out,
     return status_stopped;
   }
   const step_result r = memorizza_percorso(ctx, plan_flag(s));
-  shown_sources sources = shown_names(s);
-  // The texts are needed only to quote the lines of diagnostics.
-  if (ctx.error_code != 0 || !ctx.warnings.empty()) {
-    (void)read_file(ctx.files, line_source_name(ctx), sources.line_text);
-    (void)read_file(ctx.files, train_source_name(ctx), sources.train_text);
-  }
   const diagnostic_counts counts = report_diagnostics(
-      diagnostics_after(ctx, r, s, sources, {o.werror, o.max_errors}), o, err);
+      diagnostics_after(ctx, r, s, shown_names(s), {o.werror, o.max_errors}), o,
+      err);
   int status = exit_status(ctx, r);
   if (counts.errors == 0 || o.write_on_error) {
     const std::size_t files = staged.size();
